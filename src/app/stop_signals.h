@@ -1,0 +1,14 @@
+#pragma once
+
+// SIGINT and SIGTERM end the flight at the bottom of the current frame, so
+// that SDL is shut down (and a full-screen mode restored) before the process
+// ends by the signal. Install before SDL_Init: SDL leaves a handler that is
+// already set alone instead of turning the signal into a quit event.
+void install_stop_signals();
+
+// The signal that asked the flight to stop, or 0.
+int stop_signal();
+
+// Ends the process by `signal` with its default action, as if the handler
+// had never been installed, so that the parent sees how it ended.
+[[noreturn]] void reraise_stop_signal(int signal);

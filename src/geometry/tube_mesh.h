@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// One tube vertex: position, then colour. The colour holds the unscaled
+// pattern values (0, 2, 3 or 4); OpenGL clamps them when drawing.
+struct Vertex {
+    float x;
+    float y;
+    float z;
+    float red;
+    float green;
+    float blue;
+};
+
+// Corner indices into the vertex array, drawn in the order a, b, c.
+struct Triangle {
+    std::int32_t a;
+    std::int32_t b;
+    std::int32_t c;
+};
+
+struct TubeMesh {
+    std::vector<Vertex> vertices;    // rings * sides
+    std::vector<Triangle> triangles; // 2 * rings * sides
+};
+
+constexpr int RINGS = 256;
+constexpr int SIDES = 16;
+
+// Set once the first build has sized the arrays and filled topology and
+// colours; later builds of a mesh of the same size only recompute positions.
+extern bool mesh_built;
+
+// Builds a closed tube of radius 0.5 around the knot curve: `rings` circles
+// of `sides` vertices, joined by one helical strip of triangles, with a
+// six-colour pattern. Both counts must be positive. Throws std::bad_alloc
+// when the arrays cannot be obtained.
+void build_tube_mesh(int rings, int sides, TubeMesh& mesh);
