@@ -1,0 +1,29 @@
+// Built with -fno-plt (see CMakeLists.txt); otherwise the control's source.
+#include "draw_variants.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+void draw_scene_no_plt(const Camera& camera, const TubeMesh& mesh) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.target.x, camera.target.y,
+              camera.target.z, camera.up.x, camera.up.y, camera.up.z);
+    const Vertex* const vertices = mesh.vertices.data();
+    glBegin(GL_TRIANGLES);
+    for (const Triangle& triangle : mesh.triangles) {
+        const Vertex& a = vertices[triangle.a];
+        const Vertex& b = vertices[triangle.b];
+        const Vertex& c = vertices[triangle.c];
+        glColor3fv(&a.red);
+        glVertex3fv(&a.x);
+        glColor3fv(&b.red);
+        glVertex3fv(&b.x);
+        glColor3fv(&c.red);
+        glVertex3fv(&c.x);
+    }
+    glEnd();
+    glPopMatrix();
+    glFlush();
+}

@@ -1,0 +1,28 @@
+#include "floor_draw.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+void draw_floor(const Camera& camera, const TubeMesh& mesh) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.target.x, camera.target.y,
+              camera.target.z, camera.up.x, camera.up.y, camera.up.z);
+
+    if (!mesh.triangles.empty()) {
+        const Vertex* const vertices = mesh.vertices.data();
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &vertices->x);
+        glColorPointer(3, GL_FLOAT, sizeof(Vertex), &vertices->red);
+        // Triangle is three packed int32 corner indices, all non-negative.
+        static_assert(sizeof(Triangle) == 3 * sizeof(GLuint), "Triangle must be packed");
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * mesh.triangles.size()),
+                       GL_UNSIGNED_INT, mesh.triangles.data());
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
+    glPopMatrix();
+    glFlush();
+}
