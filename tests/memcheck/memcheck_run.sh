@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs the real program under valgrind's memcheck for a short flight on a
+# private X server, ends it with Escape, and fails on any invalid access or
+# definite leak whose innermost frame outside the allocator is the program's
+# own code. Mesa, SDL, X and the loader have their own findings; those are
+# not ours to fix and are only counted.
+# Usage: memcheck_run.sh EXECUTABLE REPORT_SCRIPT WITH_XVFB
+set -euo pipefail
+
+executable=$1
+report=$2
+with_xvfb=$3
+
+if [[ -z "${IN_PRIVATE_XVFB:-}" ]]; then
+  export IN_PRIVATE_XVFB=1
+  exec "$with_xvfb" "$0" "$@"
+fi
+
+reports=$(mktemp -d)
+trap 'rm -rf "$reports"' EXIT
+
+SDL_AUDIODRIVER=dummy valgrind --tool=memcheck --leak-check=full \
+  --show-leak-kinds=definite --num-callers=40 \
+  --xml=yes --xml-file="$reports/memcheck.%p.xml" "$executable" &
+flight=$!
+
+# Start-up under memcheck is slow: llvmpipe compiles its shaders through an
+# instrumented LLVM.
+for _ in $(seq 1200); do
+  xdotool search --name . >/dev/null 2>&1 && break
+  kill -0 "$flight" 2>/dev/null || break
+  sleep 0.1
+done
+sleep 3 # a couple of hundred frames
+xdotool key Escape
+status=0
+wait "$flight" || status=$?
+if ((status != 0)); then
+  echo "the program ended with status $status under memcheck"
+  exit 1
+fi
+# One report per process: the program, and any helper process a library
+# forks (D-Bus does).
+python3 "$report" "$executable" "$reports"/*.xml
