@@ -163,21 +163,33 @@ dpkg-deb -x "$deb" "$work/shlib"
 needed=$(cd "$work/shlib" && dpkg-shlibdeps -O -eusr/bin/tubeflight -eusr/bin/tubeflight-fs 2>/dev/null)
 needed=${needed#shlibs:Depends=}
 depends=$(control Depends)
-# covers CLAUSE: true if some alternative of CLAUSE, "name" or "name (>= v)",
-# appears among the alternatives of Depends with at least that version.
+# A dependency alternative is "name" or "name (>= version)".
+alternative_name() {
+  local alternative=${1//[[:space:]]/}
+  echo "${alternative%%(*}"
+}
+alternative_version() {
+  local alternative=${1//[[:space:]]/}
+  if [[ "$alternative" == *'(>='*')' ]]; then
+    alternative=${alternative#*'(>='}
+    echo "${alternative%)}"
+  fi
+}
+# covers CLAUSE: true if some alternative of CLAUSE appears among the
+# alternatives of Depends, with at least the version CLAUSE asks for.
 covers() {
-  local want name version have
-  local -a wants
+  local want have want_version have_version
+  local -a wants haves
   IFS='|' read -ra wants <<<"$1"
+  IFS=',|' read -ra haves <<<"$depends"
   for want in "${wants[@]}"; do
-    name=$(sed 's/^ *\([^ (]*\).*/\1/' <<<"$want")
-    version=$(sed -n 's/.*(>= *\([^)]*\)).*/\1/p' <<<"$want")
-    while read -r have; do
-      [[ "$(sed 's/^ *\([^ (]*\).*/\1/' <<<"$have")" == "$name" ]] || continue
-      [[ -z "$version" ]] && return 0
-      have=$(sed -n 's/.*(>= *\([^)]*\)).*/\1/p' <<<"$have")
-      [[ -n "$have" ]] && dpkg --compare-versions "$have" ge "$version" && return 0
-    done < <(tr ',|' '\n\n' <<<"$depends")
+    want_version=$(alternative_version "$want")
+    for have in "${haves[@]}"; do
+      [[ "$(alternative_name "$have")" == "$(alternative_name "$want")" ]] || continue
+      [[ -z "$want_version" ]] && return 0
+      have_version=$(alternative_version "$have")
+      [[ -n "$have_version" ]] && dpkg --compare-versions "$have_version" ge "$want_version" && return 0
+    done
   done
   return 1
 }
