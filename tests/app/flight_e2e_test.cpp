@@ -1,0 +1,83 @@
+// One run of the windowed executable, watched from start-up to Escape.
+#include "app/flight.h"
+#include "app/gl_state.h"
+#include "flight_checks.h"
+#include "harness.h"
+#include "probe_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <thread>
+
+using namespace e2e;
+
+namespace {
+
+constexpr Millis START_TIMEOUT{20000};
+constexpr Millis STEP_TIMEOUT{5000};
+constexpr std::size_t PACED_FRAMES = 120;
+
+std::size_t frames_swapped(const Session& session) {
+    return read_swap_log(swap_log(session)).size();
+}
+
+bool wait_for_frames(const Session& session, std::size_t count) {
+    return wait_until([&] { return frames_swapped(session) >= count; }, STEP_TIMEOUT);
+}
+
+} // namespace
+
+TEST(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
+    Session session;
+    // The probe stops the first frame before its swap until the test lets
+    // it go, so that the start-up state can be read while it lasts.
+    const std::string hold = scratch(session, "hold-first-swap");
+    start_program(session, built().windowed,
+                  probe_env(session, {{"TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP", hold}}));
+    ASSERT_TRUE(wait_until([&] { return file_exists(hold); }, START_TIMEOUT))
+        << "the first frame was never drawn";
+    const std::optional<WindowId> window = find_window(session, STEP_TIMEOUT);
+    ASSERT_TRUE(window.has_value());
+
+    // Start-up, during the first frame.
+    EXPECT_EQ(window_name(session, *window), START_CAPTION);
+    const Geometry geometry = window_geometry(session, *window);
+    EXPECT_EQ(geometry.width, SCREEN_WIDTH);
+    EXPECT_EQ(geometry.height, SCREEN_HEIGHT);
+    const Point pointer = pointer_position(session);
+    EXPECT_EQ(pointer.x - geometry.x, SCREEN_WIDTH / 2);
+    EXPECT_EQ(pointer.y - geometry.y, SCREEN_HEIGHT / 2);
+    EXPECT_EQ(frames_swapped(session), 0u);
+
+    // The end of the first frame sets the title line.
+    std::remove(hold.c_str());
+    EXPECT_TRUE(
+        wait_until([&] { return window_name(session, *window) == TITLE_LINE; }, STEP_TIMEOUT))
+        << "caption: " << window_name(session, *window);
+
+    // A close request, mouse input and keys other than Escape change nothing.
+    ASSERT_TRUE(send_close_request(session, *window));
+    ASSERT_TRUE(xdotool(session, {"click", "1"}));
+    ASSERT_TRUE(xdotool(session, {"click", "3"}));
+    ASSERT_TRUE(xdotool(session, {"mousemove_relative", "--", "-40", "25"}));
+    ASSERT_TRUE(xdotool(session, {"key", "q", "space", "Return", "x", "F4", "alt+F4"}));
+    const std::size_t after_input = frames_swapped(session);
+    EXPECT_TRUE(wait_for_frames(session, std::max(after_input + 30, PACED_FRAMES)));
+    ASSERT_TRUE(running(session));
+    EXPECT_EQ(window_name(session, *window), TITLE_LINE);
+
+    // Escape held down for 100 ms ends it with status 0, SDL shut down.
+    ASSERT_TRUE(xdotool(session, {"keydown", "Escape"}));
+    std::this_thread::sleep_for(Millis{100});
+    ASSERT_TRUE(xdotool(session, {"keyup", "Escape"}));
+    const std::optional<Ended> ended = wait_end(session, STEP_TIMEOUT);
+    ASSERT_TRUE(ended.has_value()) << "still running after Escape";
+    EXPECT_TRUE(ended->exited && ended->status == 0) << describe(*ended);
+    EXPECT_EQ(sdl_quit_calls(session), 1);
+    expect_silent(session);
+
+    const std::vector<SwapRecord> swaps = read_swap_log(swap_log(session));
+    EXPECT_GE(swaps.size(), PACED_FRAMES);
+    expect_paced(swaps);
+}

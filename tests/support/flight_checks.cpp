@@ -1,0 +1,91 @@
+#include "flight_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <sstream>
+
+namespace e2e {
+
+namespace {
+
+// Frame n + 1 reads the millisecond clock at its top, after the real swap of
+// frame n has returned, and swaps only once the clock shows 16 ms more. The
+// clock truncates to whole milliseconds, so between those two reads lie more
+// than 15 ms: the gap from the end of one swap to the start of the next is
+// over 15 ms, however busy the machine. SDL's clock may be
+// CLOCK_MONOTONIC_RAW, which can run up to 500 ppm apart from the probe's
+// CLOCK_MONOTONIC while NTP slews it; that is under 10 us here.
+constexpr std::int64_t MIN_GAP_NS = 15'000'000 - 10'000;
+
+} // namespace
+
+void expect_paced(const std::vector<SwapRecord>& swaps) {
+    for (std::size_t i = 0; i < swaps.size(); ++i) {
+        ASSERT_EQ(swaps[i].frame, static_cast<long>(i + 1)) << "swap log line " << i + 1;
+    }
+    for (std::size_t i = 1; i < swaps.size(); ++i) {
+        const SwapRecord& before = swaps[i - 1];
+        const std::int64_t gap = swaps[i].start_ns - (before.start_ns + before.swap_ns);
+        EXPECT_GT(gap, MIN_GAP_NS) << "frame " << swaps[i].frame << " swapped " << gap / 1000
+                                   << " us after the swap of frame " << before.frame << " ended";
+    }
+}
+
+void expect_silent(const Session& session) {
+    EXPECT_EQ(program_stdout(session), "");
+    EXPECT_EQ(program_stderr(session), "");
+}
+
+int sdl_quit_calls(const Session& session) {
+    std::istringstream lines(read_file(quit_log(session)));
+    std::string line;
+    int calls = 0;
+    while (std::getline(lines, line)) {
+        calls += line.rfind("sdl_quit ", 0) == 0 ? 1 : 0;
+    }
+    return calls;
+}
+
+std::map<long, Image> fly_and_capture(Session& session, const std::string& exe,
+                                      const std::vector<long>& frames, const Env& extra) {
+    std::string list;
+    for (const long frame : frames) {
+        list += (list.empty() ? "" : ",") + std::to_string(frame);
+    }
+    const long last = *std::max_element(frames.begin(), frames.end());
+    Env env{{"TUBEFLIGHT_PROBE_FAST_TICKS", "1"},
+            {"TUBEFLIGHT_PROBE_FRAMES", list},
+            {"TUBEFLIGHT_PROBE_DIR", session.dir},
+            {"TUBEFLIGHT_PROBE_STOP_AFTER", std::to_string(last)}};
+    env.insert(env.end(), extra.begin(), extra.end());
+    start_program(session, exe, probe_env(session, env));
+
+    std::map<long, Image> images;
+    const std::optional<Ended> ended = wait_end(session, Millis{60000});
+    EXPECT_TRUE(ended.has_value()) << "the flight did not end after frame " << last;
+    if (!ended) {
+        return images;
+    }
+    EXPECT_EQ(ended->signal, SIGTERM) << describe(*ended);
+    expect_silent(session);
+    for (const long frame : frames) {
+        if (std::optional<Image> image = read_ppm(scratch(session, frame_file(frame)))) {
+            images[frame] = std::move(*image);
+        } else {
+            ADD_FAILURE() << "frame " << frame << " was not captured";
+        }
+    }
+    return images;
+}
+
+Env classic_sdl_env() {
+    // Classic SDL opens ALSA's default device while probing audio drivers in
+    // SDL_Init; on a machine without a sound card ALSA then prints "cannot
+    // find card" to stderr. SDL_Init succeeds either way; the dummy driver
+    // only keeps the process quiet.
+    return {{"LD_LIBRARY_PATH", built().classic_sdl_libdir}, {"SDL_AUDIODRIVER", "dummy"}};
+}
+
+} // namespace e2e

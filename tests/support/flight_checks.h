@@ -1,0 +1,33 @@
+#pragma once
+
+// Assertions shared by the end-to-end tests of a finished run.
+
+#include "harness.h"
+#include "probe_output.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// The swap log holds frames 1, 2, 3, ... in order, and every frame started
+// a full frame period after the previous one ended (see the definition).
+void expect_paced(const std::vector<SwapRecord>& swaps);
+
+// The program wrote nothing to stdout or stderr.
+void expect_silent(const Session& session);
+
+// How many times SDL_Quit ran, from the probe's quit log.
+int sdl_quit_calls(const Session& session);
+
+// Flies `exe` unpaced (the probe's fast clock) until the last of `frames`,
+// capturing those frames, and returns them by frame number. The probe ends
+// the run with SIGTERM after the last one; `extra` adds to the environment.
+std::map<long, Image> fly_and_capture(Session& session, const std::string& exe,
+                                      const std::vector<long>& frames, const Env& extra = {});
+
+// Environment for running on classic SDL 1.2 instead of sdl12-compat.
+Env classic_sdl_env();
+
+} // namespace e2e

@@ -1,0 +1,405 @@
+#include "harness.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr Millis POLL_STEP{2};
+constexpr Millis XVFB_START_TIMEOUT{10000};
+constexpr Millis XVFB_STOP_TIMEOUT{3000};
+constexpr int XVFB_DISPLAY_FD = 9;
+
+[[noreturn]] void fail(const std::string& what) {
+    throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+// The test's environment with `overrides` replacing or adding entries.
+std::vector<std::string> environment_with(const Env& overrides) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('='));
+        bool replaced = false;
+        for (const auto& [key, value] : overrides) {
+            replaced = replaced || key == name;
+        }
+        if (!replaced) {
+            entries.push_back(text);
+        }
+    }
+    for (const auto& [key, value] : overrides) {
+        entries.push_back(key + "=" + value);
+    }
+    return entries;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (std::string& s : strings) {
+        result.push_back(s.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+struct Redirect {
+    int target;       // descriptor in the child
+    std::string path; // opened for writing (truncated), or /dev/null
+    int flags;
+};
+
+// fork + execve; between the two only async-signal-safe calls.
+pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
+            const std::vector<Redirect>& redirects, int inherit_fd = -1, int inherit_as = -1) {
+    std::vector<char*> argv_pointers = pointers(argv);
+    std::vector<char*> env_pointers = pointers(env);
+    const pid_t pid = fork();
+    if (pid < 0) {
+        fail("fork");
+    }
+    if (pid == 0) {
+        for (const Redirect& redirect : redirects) {
+            const int fd = open(redirect.path.c_str(), redirect.flags, 0644);
+            if (fd < 0 || dup2(fd, redirect.target) < 0) {
+                _exit(127);
+            }
+            close(fd);
+        }
+        if (inherit_fd >= 0) {
+            // dup2 onto itself would keep the close-on-exec flag
+            const int inherited = inherit_fd == inherit_as ? fcntl(inherit_fd, F_SETFD, 0)
+                                                           : dup2(inherit_fd, inherit_as);
+            if (inherited < 0) {
+                _exit(127);
+            }
+        }
+        setpgid(0, 0); // keyboard interrupts of the test runner stay with it
+        execve(argv_pointers[0], argv_pointers.data(), env_pointers.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+std::string find_on_path(const std::string& tool) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        const std::string candidate = dir + "/" + tool;
+        if (access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return tool;
+}
+
+std::optional<Ended> reap(pid_t pid, bool wait) {
+    int status = 0;
+    pid_t result;
+    do {
+        result = waitpid(pid, &status, wait ? 0 : WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result != pid) {
+        return std::nullopt;
+    }
+    Ended ended;
+    if (WIFEXITED(status)) {
+        ended.exited = true;
+        ended.status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        ended.signal = WTERMSIG(status);
+    }
+    return ended;
+}
+
+void kill_and_reap(pid_t pid, Millis grace) {
+    kill(pid, SIGTERM);
+    if (!wait_until([pid] { return reap(pid, false).has_value(); }, grace)) {
+        kill(pid, SIGKILL);
+        reap(pid, true);
+    }
+}
+
+struct ToolRun {
+    bool ok = false;
+    std::string out;
+};
+
+// Runs an X client on the session's display and collects its stdout.
+ToolRun run_tool(const Session& session, std::vector<std::string> argv) {
+    argv[0] = find_on_path(argv[0]);
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+        fail("pipe2");
+    }
+    const pid_t pid = spawn(argv, environment_with({{"DISPLAY", session.display}}),
+                            {{STDERR_FILENO, "/dev/null", O_WRONLY}}, pipe_fds[1], STDOUT_FILENO);
+    close(pipe_fds[1]);
+    ToolRun run;
+    char buffer[4096];
+    ssize_t count;
+    while ((count = read(pipe_fds[0], buffer, sizeof buffer)) != 0) {
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            break;
+        }
+        run.out.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(pipe_fds[0]);
+    const std::optional<Ended> ended = reap(pid, true);
+    run.ok = ended && ended->exited && ended->status == 0;
+    return run;
+}
+
+// Value of NAME=value in `KEY=VALUE` lines such as `xdotool ... --shell`.
+int shell_value(const std::string& text, const std::string& name) {
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind(name + "=", 0) == 0) {
+            return std::stoi(line.substr(name.size() + 1));
+        }
+    }
+    throw std::runtime_error("no " + name + " in: " + text);
+}
+
+std::string start_xvfb(pid_t& pid) {
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+        fail("pipe2");
+    }
+    // -noreset: the server must not reset when its last client leaves, or a
+    // client connecting during the reset fails.
+    pid = spawn({find_on_path("Xvfb"), "-screen", "0", "1280x1024x24", "-noreset", "-nolisten",
+                 "tcp", "-displayfd", std::to_string(XVFB_DISPLAY_FD)},
+                environment_with({}),
+                {{STDOUT_FILENO, "/dev/null", O_WRONLY}, {STDERR_FILENO, "/dev/null", O_WRONLY}},
+                pipe_fds[1], XVFB_DISPLAY_FD);
+    close(pipe_fds[1]);
+    std::string number;
+    const auto deadline = Clock::now() + XVFB_START_TIMEOUT;
+    while (number.find('\n') == std::string::npos && Clock::now() < deadline) {
+        pollfd ready{pipe_fds[0], POLLIN, 0};
+        if (poll(&ready, 1, static_cast<int>(POLL_STEP.count() * 50)) <= 0) {
+            continue;
+        }
+        char buffer[32];
+        const ssize_t count = read(pipe_fds[0], buffer, sizeof buffer);
+        if (count <= 0) {
+            break;
+        }
+        number.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(pipe_fds[0]);
+    if (number.find('\n') == std::string::npos) {
+        kill_and_reap(pid, XVFB_STOP_TIMEOUT);
+        pid = -1;
+        throw std::runtime_error("Xvfb did not report a display");
+    }
+    return ":" + number.substr(0, number.find('\n'));
+}
+
+} // namespace
+
+const Built& built() {
+    static const Built paths{TUBEFLIGHT_EXE,       TUBEFLIGHT_FS_EXE,  TUBEFLIGHT_PROBE_LIB,
+                             TUBEFLIGHT_NOMEM_LIB, SEND_WM_DELETE_EXE, CLASSIC_SDL_LIBDIR};
+    return paths;
+}
+
+std::string describe(const Ended& ended) {
+    if (ended.exited) {
+        return "exit status " + std::to_string(ended.status);
+    }
+    return "signal " + std::to_string(ended.signal) + " (" + strsignal(ended.signal) + ")";
+}
+
+Session::Session() {
+    char dir_template[] = "/tmp/tubeflight-e2e-XXXXXX";
+    if (mkdtemp(dir_template) == nullptr) {
+        fail("mkdtemp");
+    }
+    dir = dir_template;
+    display = start_xvfb(xvfb);
+}
+
+Session::~Session() {
+    if (program > 0) {
+        kill(program, SIGKILL);
+        reap(program, true);
+    }
+    if (xvfb > 0) {
+        kill_and_reap(xvfb, XVFB_STOP_TIMEOUT);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+std::string scratch(const Session& session, const std::string& name) {
+    return session.dir + "/" + name;
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool file_exists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+void start_program(Session& session, const std::string& exe, const Env& env) {
+    if (session.program > 0) {
+        throw std::logic_error("a program is still running in this session");
+    }
+    Env overrides = env;
+    overrides.insert(overrides.begin(), {"DISPLAY", session.display});
+    constexpr int OUTPUT = O_WRONLY | O_CREAT | O_TRUNC;
+    session.program = spawn({exe}, environment_with(overrides),
+                            {{STDIN_FILENO, "/dev/null", O_RDONLY},
+                             {STDOUT_FILENO, scratch(session, "stdout"), OUTPUT},
+                             {STDERR_FILENO, scratch(session, "stderr"), OUTPUT}});
+}
+
+std::string program_stdout(const Session& session) {
+    return read_file(scratch(session, "stdout"));
+}
+
+std::string program_stderr(const Session& session) {
+    return read_file(scratch(session, "stderr"));
+}
+
+std::optional<Ended> wait_end(Session& session, Millis timeout) {
+    if (session.program <= 0) {
+        throw std::logic_error("no program is running in this session");
+    }
+    std::optional<Ended> ended;
+    wait_until([&] { return (ended = reap(session.program, false)).has_value(); }, timeout);
+    if (ended) {
+        session.program = -1;
+    }
+    return ended;
+}
+
+bool running(Session& session) {
+    return session.program > 0 && !wait_end(session, Millis{0});
+}
+
+void send_signal(const Session& session, int signal) {
+    if (session.program > 0) {
+        kill(session.program, signal);
+    }
+}
+
+bool wait_until(const std::function<bool()>& condition, Millis timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!condition()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(POLL_STEP);
+    }
+    return true;
+}
+
+std::optional<WindowId> find_window(const Session& session, Millis timeout) {
+    std::optional<WindowId> found;
+    wait_until(
+        [&] {
+            const ToolRun run =
+                run_tool(session, {"xdotool", "search", "--pid", std::to_string(session.program)});
+            if (run.ok && !run.out.empty()) {
+                found = std::stoul(run.out);
+            }
+            return found.has_value();
+        },
+        timeout);
+    return found;
+}
+
+std::string window_name(const Session& session, WindowId window) {
+    // Prints `WM_NAME = "text"`, or `WM_NAME:  not found.` before the caption is set.
+    const ToolRun run =
+        run_tool(session, {"xprop", "-notype", "-id", std::to_string(window), "WM_NAME"});
+    const std::size_t first = run.out.find('"');
+    const std::size_t last = run.out.rfind('"');
+    if (!run.ok || first == std::string::npos || last == first) {
+        return {};
+    }
+    return run.out.substr(first + 1, last - first - 1);
+}
+
+Geometry window_geometry(const Session& session, WindowId window) {
+    const ToolRun run =
+        run_tool(session, {"xdotool", "getwindowgeometry", "--shell", std::to_string(window)});
+    return Geometry{shell_value(run.out, "X"), shell_value(run.out, "Y"),
+                    shell_value(run.out, "WIDTH"), shell_value(run.out, "HEIGHT")};
+}
+
+Point pointer_position(const Session& session) {
+    const ToolRun run = run_tool(session, {"xdotool", "getmouselocation", "--shell"});
+    return Point{shell_value(run.out, "X"), shell_value(run.out, "Y")};
+}
+
+bool xdotool(const Session& session, const std::vector<std::string>& args) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return run_tool(session, argv).ok;
+}
+
+bool send_close_request(const Session& session, WindowId window) {
+    return run_tool(session, {built().send_wm_delete, std::to_string(window)}).ok;
+}
+
+Env probe_env(const Session& session, const Env& extra) {
+    Env env{{"LD_PRELOAD", built().probe},
+            {"TUBEFLIGHT_PROBE_LOG", swap_log(session)},
+            {"TUBEFLIGHT_PROBE_QUIT_LOG", quit_log(session)}};
+    for (const auto& [key, value] : extra) {
+        bool replaced = false;
+        for (auto& entry : env) {
+            if (entry.first == key) {
+                entry.second = value;
+                replaced = true;
+            }
+        }
+        if (!replaced) {
+            env.emplace_back(key, value);
+        }
+    }
+    return env;
+}
+
+std::string swap_log(const Session& session) {
+    return scratch(session, "swaps.log");
+}
+
+std::string quit_log(const Session& session) {
+    return scratch(session, "quit.log");
+}
+
+} // namespace e2e

@@ -1,0 +1,104 @@
+#pragma once
+
+// Drives the real executables for the end-to-end tests: a private Xvfb per
+// session, the program started on it with a chosen environment, its window
+// found and read through xdotool and xprop, input sent through XTEST
+// (xdotool), signals, and a deadline-bounded wait for the end.
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+using Millis = std::chrono::milliseconds;
+using Env = std::vector<std::pair<std::string, std::string>>;
+using WindowId = unsigned long;
+
+// The artefacts under test, as built.
+struct Built {
+    std::string windowed;           // tubeflight
+    std::string fullscreen;         // tubeflight-fs
+    std::string probe;              // libtubeflight_probe.so
+    std::string nomem;              // libtubeflight_nomem.so
+    std::string send_wm_delete;     // the close-request helper
+    std::string classic_sdl_libdir; // where classic SDL 1.2 is unpacked
+};
+const Built& built();
+
+// How a program ended: an exit status, or the signal that killed it.
+struct Ended {
+    bool exited = false;
+    int status = 0;
+    int signal = 0;
+};
+std::string describe(const Ended& ended);
+
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+struct Geometry {
+    int x = 0; // root coordinates of the top-left corner
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// One private X server, a scratch directory, and at most one program at a
+// time. The program's stdout and stderr go to files in the scratch
+// directory. Whatever still runs when the session ends is killed.
+struct Session {
+    pid_t xvfb = -1;
+    std::string display; // ":N"
+    std::string dir;
+    pid_t program = -1;
+
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+};
+
+// A file in the session's scratch directory.
+std::string scratch(const Session& session, const std::string& name);
+std::string read_file(const std::string& path);
+bool file_exists(const std::string& path);
+
+// Starts `exe` on the session's display with `env` added to (or replacing
+// entries of) the test's own environment. Truncates the output files.
+void start_program(Session& session, const std::string& exe, const Env& env = {});
+std::string program_stdout(const Session& session);
+std::string program_stderr(const Session& session);
+
+// Waits for the program to end; nothing if it still runs after `timeout`.
+std::optional<Ended> wait_end(Session& session, Millis timeout);
+bool running(Session& session);
+void send_signal(const Session& session, int signal);
+
+// Polls `condition` every few milliseconds until it holds or the time is up.
+bool wait_until(const std::function<bool()>& condition, Millis timeout);
+
+// The program's top-level window, found by its _NET_WM_PID.
+std::optional<WindowId> find_window(const Session& session, Millis timeout);
+std::string window_name(const Session& session, WindowId window); // WM_NAME
+Geometry window_geometry(const Session& session, WindowId window);
+Point pointer_position(const Session& session); // root coordinates
+
+// Runs xdotool with `args` on the session's display; true when it succeeds.
+bool xdotool(const Session& session, const std::vector<std::string>& args);
+// Sends WM_DELETE_WINDOW, as a window manager's close button does.
+bool send_close_request(const Session& session, WindowId window);
+
+// The environment that loads the probe, with its swap log and SDL_Quit log
+// in the scratch directory, plus `extra`.
+Env probe_env(const Session& session, const Env& extra = {});
+std::string swap_log(const Session& session);
+std::string quit_log(const Session& session);
+
+} // namespace e2e

@@ -1,0 +1,141 @@
+// tubeflight_nomem: loaded with LD_PRELOAD, it makes the program's own large
+// C++ allocations fail, as on a machine out of memory. Every replaceable
+// operator new refuses a request of 64 KiB or more that comes from the main
+// executable: the throwing forms throw std::bad_alloc, the nothrow forms
+// return null. Requests from shared libraries pass untouched, because the
+// OpenGL driver may itself be C++ (llvmpipe compiles with LLVM) and must
+// keep working for the program to get as far as building its mesh.
+//
+// TUBEFLIGHT_NOMEM_LOG=path appends one line "refused size" per refusal, so
+// that a test can see which request was turned down.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <link.h>
+#include <new>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t REFUSED_FROM = 64 * 1024;
+
+struct AddressQuery {
+    std::uintptr_t address;
+    bool in_main_program;
+};
+
+// The first object dl_iterate_phdr reports is the main program.
+int check_main_program(dl_phdr_info* info, std::size_t, void* data) {
+    auto* query = static_cast<AddressQuery*>(data);
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+        if (segment.p_type != PT_LOAD) {
+            continue;
+        }
+        const std::uintptr_t begin = info->dlpi_addr + segment.p_vaddr;
+        if (query->address >= begin && query->address < begin + segment.p_memsz) {
+            query->in_main_program = true;
+        }
+    }
+    return 1; // stop after the first object
+}
+
+bool refused(std::size_t size, const void* caller) {
+    if (size < REFUSED_FROM) {
+        return false;
+    }
+    AddressQuery query{reinterpret_cast<std::uintptr_t>(caller), false};
+    dl_iterate_phdr(check_main_program, &query);
+    if (!query.in_main_program) {
+        return false;
+    }
+    if (const char* path = std::getenv("TUBEFLIGHT_NOMEM_LOG")) {
+        const int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            char line[64];
+            const int length = std::snprintf(line, sizeof line, "refused %zu\n", size);
+            const ssize_t ignored = write(fd, line, static_cast<std::size_t>(length));
+            static_cast<void>(ignored);
+            close(fd);
+        }
+    }
+    return true;
+}
+
+// The operators this library replaces, as the C++ runtime defines them.
+template <typename Function> Function runtime_operator(const char* mangled_name) {
+    void* symbol = dlsym(RTLD_NEXT, mangled_name);
+    if (symbol == nullptr) {
+        std::abort();
+    }
+    return reinterpret_cast<Function>(symbol);
+}
+
+using PlainNew = void* (*)(std::size_t);
+using NothrowNew = void* (*)(std::size_t, const std::nothrow_t&);
+using AlignedNew = void* (*)(std::size_t, std::align_val_t);
+using AlignedNothrowNew = void* (*)(std::size_t, std::align_val_t, const std::nothrow_t&);
+
+} // namespace
+
+#define CALLER __builtin_return_address(0)
+
+void* operator new(std::size_t size) {
+    static const auto next = runtime_operator<PlainNew>("_Znwm");
+    if (refused(size, CALLER)) {
+        throw std::bad_alloc();
+    }
+    return next(size);
+}
+
+void* operator new[](std::size_t size) {
+    static const auto next = runtime_operator<PlainNew>("_Znam");
+    if (refused(size, CALLER)) {
+        throw std::bad_alloc();
+    }
+    return next(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t& tag) noexcept {
+    static const auto next = runtime_operator<NothrowNew>("_ZnwmRKSt9nothrow_t");
+    return refused(size, CALLER) ? nullptr : next(size, tag);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    static const auto next = runtime_operator<NothrowNew>("_ZnamRKSt9nothrow_t");
+    return refused(size, CALLER) ? nullptr : next(size, tag);
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    static const auto next = runtime_operator<AlignedNew>("_ZnwmSt11align_val_t");
+    if (refused(size, CALLER)) {
+        throw std::bad_alloc();
+    }
+    return next(size, alignment);
+}
+
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    static const auto next = runtime_operator<AlignedNew>("_ZnamSt11align_val_t");
+    if (refused(size, CALLER)) {
+        throw std::bad_alloc();
+    }
+    return next(size, alignment);
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment,
+                   const std::nothrow_t& tag) noexcept {
+    static const auto next =
+        runtime_operator<AlignedNothrowNew>("_ZnwmSt11align_val_tRKSt9nothrow_t");
+    return refused(size, CALLER) ? nullptr : next(size, alignment, tag);
+}
+
+void* operator new[](std::size_t size, std::align_val_t alignment,
+                     const std::nothrow_t& tag) noexcept {
+    static const auto next =
+        runtime_operator<AlignedNothrowNew>("_ZnamSt11align_val_tRKSt9nothrow_t");
+    return refused(size, CALLER) ? nullptr : next(size, alignment, tag);
+}

@@ -1,0 +1,231 @@
+// tubeflight_probe: loaded into the real executables with LD_PRELOAD, it
+// watches the frame loop from the outside without changing what the program
+// does. Everything is switched on by environment variables:
+//
+//   TUBEFLIGHT_PROBE_LOG=path       one line "frame start_ns swap_ns" per swap:
+//                                   CLOCK_MONOTONIC just before the real swap
+//                                   and how long the real swap took
+//   TUBEFLIGHT_PROBE_FRAMES=10,370  with TUBEFLIGHT_PROBE_DIR=dir: the back
+//                                   buffer of those frames, read before their
+//                                   swap, as dir/frame-0010.ppm (P6, top row
+//                                   first)
+//   TUBEFLIGHT_PROBE_FAST_TICKS=1   SDL_GetTicks advances 16 ms per call, so
+//                                   the frame wait never waits
+//   TUBEFLIGHT_PROBE_STOP_AFTER=N   raise SIGTERM after the swap of frame N
+//   TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP=path
+//                                   when frame 1 is drawn, create path and wait
+//                                   until it is removed before swapping
+//   TUBEFLIGHT_PROBE_QUIT_LOG=path  one line "sdl_quit frames" per SDL_Quit
+//
+// Frames are numbered from 1, the first swap.
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int WIDTH = 640;
+constexpr int HEIGHT = 480;
+constexpr std::uint32_t FAST_TICK_MS = 16;
+constexpr int MAX_CAPTURES = 64;
+
+struct ProbeConfig {
+    const char* log_path = nullptr;
+    const char* frame_dir = nullptr;
+    long frames[MAX_CAPTURES] = {};
+    int frame_count = 0;
+    bool fast_ticks = false;
+    long stop_after = 0;
+    const char* hold_path = nullptr;
+    const char* quit_log_path = nullptr;
+};
+
+const char* env_path(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+ProbeConfig read_config() {
+    ProbeConfig config;
+    config.log_path = env_path("TUBEFLIGHT_PROBE_LOG");
+    config.frame_dir = env_path("TUBEFLIGHT_PROBE_DIR");
+    config.hold_path = env_path("TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP");
+    config.quit_log_path = env_path("TUBEFLIGHT_PROBE_QUIT_LOG");
+    const char* fast = env_path("TUBEFLIGHT_PROBE_FAST_TICKS");
+    config.fast_ticks = fast != nullptr && std::strcmp(fast, "0") != 0;
+    if (const char* stop = env_path("TUBEFLIGHT_PROBE_STOP_AFTER")) {
+        config.stop_after = std::strtol(stop, nullptr, 10);
+    }
+    if (const char* list = env_path("TUBEFLIGHT_PROBE_FRAMES")) {
+        const char* cursor = list;
+        while (*cursor != '\0' && config.frame_count < MAX_CAPTURES) {
+            char* end = nullptr;
+            const long frame = std::strtol(cursor, &end, 10);
+            if (end == cursor) {
+                break;
+            }
+            config.frames[config.frame_count++] = frame;
+            cursor = *end == ',' ? end + 1 : end;
+        }
+    }
+    return config;
+}
+
+const ProbeConfig& config() {
+    static const ProbeConfig loaded = read_config();
+    return loaded;
+}
+
+template <typename Function> Function next_symbol(const char* name) {
+    void* symbol = dlsym(RTLD_NEXT, name);
+    if (symbol == nullptr) {
+        std::abort(); // the probe was loaded into something that is not SDL 1.2
+    }
+    return reinterpret_cast<Function>(symbol);
+}
+
+std::int64_t monotonic_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Appends one whole line with a single write, so that a reader polling the
+// file never sees half a line.
+void append_line(const char* path, const char* line) {
+    const int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return;
+    }
+    const ssize_t ignored = write(fd, line, std::strlen(line));
+    static_cast<void>(ignored);
+    close(fd);
+}
+
+bool listed(const ProbeConfig& c, long frame) {
+    for (int i = 0; i < c.frame_count; ++i) {
+        if (c.frames[i] == frame) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the frame the program has just drawn. The colour buffer is read
+// from whatever framebuffer is bound for reading: the window's back buffer,
+// or the off-screen buffer an SDL implementation may draw into instead.
+// Pixel-store and read-buffer state are put back afterwards.
+void capture_frame(const char* dir, long frame) {
+    GLint pack_alignment = 4;
+    GLint read_buffer = GL_BACK;
+    GLint read_framebuffer = 0;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack_alignment);
+    glGetIntegerv(GL_READ_BUFFER, &read_buffer);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read_framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (read_framebuffer == 0) {
+        glReadBuffer(GL_BACK);
+    }
+    const std::size_t row = static_cast<std::size_t>(WIDTH) * 3;
+    auto* pixels = static_cast<unsigned char*>(std::malloc(row * HEIGHT));
+    if (pixels == nullptr) {
+        return;
+    }
+    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    if (read_framebuffer == 0) {
+        glReadBuffer(static_cast<GLenum>(read_buffer));
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, pack_alignment);
+
+    char path[4096];
+    char partial[4096 + 8];
+    std::snprintf(path, sizeof path, "%s/frame-%04ld.ppm", dir, frame);
+    std::snprintf(partial, sizeof partial, "%s.part", path);
+    if (FILE* file = std::fopen(partial, "wb")) {
+        std::fprintf(file, "P6\n%d %d\n255\n", WIDTH, HEIGHT);
+        // OpenGL rows run bottom to top; the image file runs top to bottom.
+        for (int y = HEIGHT - 1; y >= 0; --y) {
+            std::fwrite(pixels + static_cast<std::size_t>(y) * row, 1, row, file);
+        }
+        if (std::fclose(file) == 0) {
+            std::rename(partial, path); // readers see only complete images
+        }
+    }
+    std::free(pixels);
+}
+
+void hold_until_removed(const char* path) {
+    const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        close(fd);
+    }
+    struct stat info {};
+    while (stat(path, &info) == 0) {
+        usleep(1000);
+    }
+}
+
+long frame_number = 0;
+
+} // namespace
+
+extern "C" {
+
+void SDL_GL_SwapBuffers(void) {
+    using SwapFunction = void (*)(void);
+    static const SwapFunction real_swap = next_symbol<SwapFunction>("SDL_GL_SwapBuffers");
+    const ProbeConfig& c = config();
+    const long frame = ++frame_number;
+    if (frame == 1 && c.hold_path != nullptr) {
+        hold_until_removed(c.hold_path);
+    }
+    if (c.frame_dir != nullptr && listed(c, frame)) {
+        capture_frame(c.frame_dir, frame);
+    }
+    const std::int64_t start = monotonic_ns();
+    real_swap();
+    const std::int64_t swap = monotonic_ns() - start;
+    if (c.log_path != nullptr) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%ld %lld %lld\n", frame, static_cast<long long>(start),
+                      static_cast<long long>(swap));
+        append_line(c.log_path, line);
+    }
+    if (c.stop_after > 0 && frame == c.stop_after) {
+        std::raise(SIGTERM);
+    }
+}
+
+std::uint32_t SDL_GetTicks(void) {
+    using TicksFunction = std::uint32_t (*)(void);
+    static const TicksFunction real_ticks = next_symbol<TicksFunction>("SDL_GetTicks");
+    if (!config().fast_ticks) {
+        return real_ticks();
+    }
+    static std::atomic<std::uint32_t> fake_ms{real_ticks()};
+    return fake_ms.fetch_add(FAST_TICK_MS);
+}
+
+void SDL_Quit(void) {
+    using QuitFunction = void (*)(void);
+    static const QuitFunction real_quit = next_symbol<QuitFunction>("SDL_Quit");
+    if (const char* path = config().quit_log_path) {
+        char line[64];
+        std::snprintf(line, sizeof line, "sdl_quit %ld\n", frame_number);
+        append_line(path, line);
+    }
+    real_quit();
+}
+
+} // extern "C"
