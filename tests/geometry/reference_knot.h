@@ -1,0 +1,34 @@
+#pragma once
+
+#include "geometry/vec3.h"
+
+#include <cmath>
+
+// Rounds to float through memory. GCC 12 at -O2 and above (its SLP
+// vectorizer) can drop a double-to-float rounding whose result is widened
+// again in the same function; the reference computations of the tests must
+// keep every rounding point they spell out.
+inline float to_float(double value) {
+    volatile float rounded = static_cast<float>(value);
+    return rounded;
+}
+
+// An independent evaluation of the knot curve from its angle multiples a and
+// b, for comparing stored bits. Trigonometry is in double precision and only
+// the radius and the stored components are rounded to float; the other
+// variants are the plausible slips the comparison must be able to tell apart.
+enum class KnotRounding { Specified, FloatTrig, UnroundedRadius };
+
+inline Vec3 reference_knot(double a, double b, KnotRounding rounding = KnotRounding::Specified) {
+    if (rounding == KnotRounding::FloatTrig) {
+        const float fa = to_float(a);
+        const float fb = to_float(b);
+        const float r = to_float((std::sin(fb) * 0.5f + 1.0f) * 2.0f);
+        return {to_float(std::cos(fa) * r), to_float(std::cos(fb) * r), to_float(std::sin(fa) * r)};
+    }
+    double r = (std::sin(b) * 0.5 + 1.0) * 2.0;
+    if (rounding == KnotRounding::Specified) {
+        r = to_float(r);
+    }
+    return {to_float(std::cos(a) * r), to_float(std::cos(b) * r), to_float(std::sin(a) * r)};
+}

@@ -1,0 +1,163 @@
+#include "geometry/angles.h"
+#include "geometry/knot.h"
+#include "geometry/tube_mesh.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+// Every test runs in a fresh process, so the first build_tube_mesh of a
+// test is the process's first.
+
+namespace {
+
+using Corners = std::array<std::int32_t, 3>;
+using Colour = std::array<float, 3>;
+
+Corners corners(const Triangle& t) {
+    return {t.a, t.b, t.c};
+}
+Colour colour(const Vertex& v) {
+    return {v.red, v.green, v.blue};
+}
+
+const Colour CYCLE[6] = {{0, 0, 0}, {3, 3, 2}, {0, 0, 4}, {3, 3, 0}, {0, 0, 2}, {3, 3, 4}};
+
+TubeMesh built(int rings, int sides) {
+    TubeMesh mesh;
+    build_tube_mesh(rings, sides, mesh);
+    return mesh;
+}
+
+// Sizes, index range and colour cycle, which hold for any counts.
+void expect_well_formed(const TubeMesh& mesh, int rings, int sides) {
+    const std::size_t n = static_cast<std::size_t>(rings) * sides;
+    ASSERT_EQ(mesh.vertices.size(), n) << rings << " x " << sides;
+    ASSERT_EQ(mesh.triangles.size(), 2 * n) << rings << " x " << sides;
+    for (const Triangle& t : mesh.triangles) {
+        for (std::int32_t index : corners(t)) {
+            ASSERT_GE(index, 0);
+            ASSERT_LT(index, static_cast<std::int32_t>(n));
+        }
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        const Vertex& v = mesh.vertices[k];
+        ASSERT_EQ(colour(v), CYCLE[k % 6]) << "vertex " << k;
+        ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) << k;
+    }
+}
+
+} // namespace
+
+TEST(TubeMesh, TopologyIsOneClosedHelicalStrip) {
+    const TubeMesh mesh = built(RINGS, SIDES);
+    expect_well_formed(mesh, RINGS, SIDES);
+    EXPECT_EQ(mesh.vertices.size(), 4096u);
+    EXPECT_EQ(mesh.triangles.size(), 8192u);
+
+    const struct {
+        int index;
+        Corners want;
+    } named[] = {
+        {0, {17, 16, 0}},   {1, {0, 1, 17}},        {30, {32, 31, 15}},
+        {31, {15, 16, 32}}, {8190, {16, 15, 4095}}, {8191, {4095, 0, 16}},
+    };
+    for (const auto& c : named) {
+        EXPECT_EQ(corners(mesh.triangles[c.index]), c.want) << "triangle " << c.index;
+    }
+
+    std::vector<int> uses(mesh.vertices.size(), 0);
+    for (const Triangle& t : mesh.triangles) {
+        EXPECT_TRUE(t.a != t.b && t.b != t.c && t.a != t.c) << t.a << " " << t.b << " " << t.c;
+        ++uses[t.a];
+        ++uses[t.b];
+        ++uses[t.c];
+    }
+    for (std::size_t v = 0; v < uses.size(); ++v) {
+        ASSERT_EQ(uses[v], 6) << "vertex " << v;
+    }
+}
+
+TEST(TubeMesh, ColoursFollowTheSixStepCycle) {
+    const TubeMesh mesh = built(RINGS, SIDES);
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_EQ(colour(mesh.vertices[k]), CYCLE[k]) << "vertex " << k;
+    }
+    EXPECT_EQ(colour(mesh.vertices[6]), colour(mesh.vertices[0]));
+    EXPECT_EQ(colour(mesh.vertices[16]), colour(mesh.vertices[4]));
+}
+
+TEST(TubeMesh, RingsAreCirclesOfHalfAUnitAroundTheCurve) {
+    const Vec3 origin = knot_point(0);
+    EXPECT_EQ((std::array<float, 3>{origin.x, origin.y, origin.z}),
+              (std::array<float, 3>{2, 2, 0}));
+
+    const TubeMesh mesh = built(RINGS, SIDES);
+    const Vertex& first = mesh.vertices[0];
+    EXPECT_NEAR(first.x, 1.6465, 1e-4);
+    EXPECT_NEAR(first.y, 2.3535, 1e-4);
+    EXPECT_NEAR(first.z, 0.0101, 1e-4);
+
+    for (int i = 0; i < RINGS; ++i) {
+        const Vec3 centre = knot_point(i * TWO_PI_APPROX / RINGS);
+        for (int k = 0; k < SIDES; ++k) {
+            const Vertex& v = mesh.vertices[i * SIDES + k];
+            const double distance = std::hypot(v.x - centre.x, v.y - centre.y, v.z - centre.z);
+            ASSERT_NEAR(distance, 0.5, 1e-5) << "ring " << i << ", side " << k;
+        }
+    }
+}
+
+TEST(TubeMesh, RebuildingTheSameMeshOnlyRecomputesPositions) {
+    TubeMesh mesh = built(RINGS, SIDES);
+    const TubeMesh first = mesh;
+    const Vertex* const storage = mesh.vertices.data();
+
+    // Marks that a rebuild of topology or colours would overwrite.
+    mesh.triangles[5].b = 4000;
+    mesh.vertices[7].green = 9;
+    mesh.vertices[7].x = 100;
+    build_tube_mesh(RINGS, SIDES, mesh);
+
+    EXPECT_EQ(mesh.vertices.data(), storage);
+    EXPECT_EQ(mesh.triangles[5].b, 4000);
+    EXPECT_EQ(mesh.vertices[7].green, 9);
+    mesh.triangles[5] = first.triangles[5];
+    mesh.vertices[7].green = first.vertices[7].green;
+    EXPECT_EQ(std::memcmp(mesh.vertices.data(), first.vertices.data(),
+                          first.vertices.size() * sizeof(Vertex)),
+              0);
+    EXPECT_EQ(std::memcmp(mesh.triangles.data(), first.triangles.data(),
+                          first.triangles.size() * sizeof(Triangle)),
+              0);
+}
+
+TEST(TubeMesh, EveryOtherMeshIsBuiltInFullForItsOwnCounts) {
+    const TubeMesh main = built(RINGS, SIDES);
+
+    // A second, empty mesh of the same counts gets its own topology and colours.
+    const TubeMesh twin = built(RINGS, SIDES);
+    EXPECT_EQ(std::memcmp(twin.vertices.data(), main.vertices.data(),
+                          main.vertices.size() * sizeof(Vertex)),
+              0);
+    EXPECT_EQ(std::memcmp(twin.triangles.data(), main.triangles.data(),
+                          main.triangles.size() * sizeof(Triangle)),
+              0);
+
+    const struct {
+        int rings;
+        int sides;
+    } counts[] = {{1, 1}, {2, 3}, {3, 1}, {4, 8}};
+    TubeMesh reused = main;
+    for (const auto& c : counts) {
+        expect_well_formed(built(c.rings, c.sides), c.rings, c.sides);
+        build_tube_mesh(c.rings, c.sides, reused);
+        expect_well_formed(reused, c.rings, c.sides);
+    }
+    // Small counts wrap every index: 2 x 3 gives triangle 2v + 1 = (v, v+1, v+4) mod 6.
+    const TubeMesh small = built(2, 3);
+    EXPECT_EQ(corners(small.triangles[11]), (Corners{5, 0, 3}));
+}
