@@ -13,6 +13,7 @@
 #include "geometry/tube_mesh.h"
 #include "render/draw_scene.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdint>
@@ -63,6 +64,7 @@ int main(int, char**) {
         std::fprintf(stderr, "tubeflight_floor_compare: no OpenGL window\n");
         return 2;
     }
+    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     TubeMesh mesh;
     build_tube_mesh(RINGS, SIDES, mesh);
 
