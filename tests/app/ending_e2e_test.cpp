@@ -19,11 +19,9 @@ constexpr Millis END_TIMEOUT{5000};
 
 // Starts the flight with the probe and waits until it has swapped a few
 // frames, so that its window is up and the frame loop is running.
-void start_flying(Session& session, const Env& extra = {}) {
-    start_program(session, built().windowed, probe_env(session, extra));
-    ASSERT_TRUE(
-        wait_until([&] { return read_swap_log(swap_log(session)).size() >= 3; }, START_TIMEOUT))
-        << "the flight did not start";
+void start_flying(Session& session) {
+    start_program(session, built().windowed, probe_env(session));
+    ASSERT_TRUE(wait_for_frames(session, 3, START_TIMEOUT)) << "the flight did not start";
 }
 
 } // namespace
@@ -62,6 +60,7 @@ struct StartupFailure {
     const char* name;
     const char* video_driver; // null: the usual one
     bool refuse_storage;      // large allocations of the program fail
+    const char* video_modes;  // the probe's log of SDL_SetVideoMode
     bool sdl_quit_called;
 };
 
@@ -69,9 +68,9 @@ struct StartupFailure {
 // came up, and not otherwise.
 TEST(Ending, StartupFailuresEndWithStatusOneBeforeTheFirstFrame) {
     const StartupFailure failures[] = {
-        {"no such video driver", "nonexistent", false, false},
-        {"video driver without OpenGL", "dummy", false, true},
-        {"mesh storage refused", nullptr, true, true},
+        {"no such video driver", "nonexistent", false, "", false},
+        {"video driver without OpenGL", "dummy", false, "640 480 32 0x40000003 null\n", true},
+        {"mesh storage refused", nullptr, true, "640 480 32 0x40000003 ok\n", true},
     };
     for (const StartupFailure& failure : failures) {
         SCOPED_TRACE(failure.name);
@@ -89,6 +88,7 @@ TEST(Ending, StartupFailuresEndWithStatusOneBeforeTheFirstFrame) {
         const std::optional<Ended> ended = wait_end(session, START_TIMEOUT);
         ASSERT_TRUE(ended.has_value()) << "still running";
         EXPECT_TRUE(ended->exited && ended->status == 1) << describe(*ended);
+        EXPECT_EQ(read_file(mode_log(session)), failure.video_modes);
         EXPECT_EQ(sdl_quit_calls(session), failure.sdl_quit_called ? 1 : 0);
         EXPECT_TRUE(read_swap_log(swap_log(session)).empty());
         expect_silent(session);

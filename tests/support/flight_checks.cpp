@@ -5,19 +5,24 @@
 #include <algorithm>
 #include <csignal>
 #include <sstream>
+#include <thread>
 
 namespace e2e {
 
 namespace {
 
-// Frame n + 1 reads the millisecond clock at its top, after the real swap of
-// frame n has returned, and swaps only once the clock shows 16 ms more. The
-// clock truncates to whole milliseconds, so between those two reads lie more
-// than 15 ms: the gap from the end of one swap to the start of the next is
-// over 15 ms, however busy the machine. SDL's clock may be
+// Frame n + 1 reads SDL's millisecond clock at its top, after the real swap
+// of frame n has returned, and swaps only once the clock shows 16 more. The
+// clock is not a plain floor of the elapsed time: both SDL 1.2 and SDL 2
+// compute (s - s0) * 1000 + (ns - ns0) / 1000000, and the nanosecond
+// difference is negative for part of every second, where the division
+// rounds up. A reading is thus within one millisecond either side of the
+// true elapsed time, and 16 ticks can pass in just over 14 ms: that, not
+// 16 ms, is what the end of one swap and the start of the next are always
+// apart, however busy or idle the machine. SDL's clock may be
 // CLOCK_MONOTONIC_RAW, which can run up to 500 ppm apart from the probe's
-// CLOCK_MONOTONIC while NTP slews it; that is under 10 us here.
-constexpr std::int64_t MIN_GAP_NS = 15'000'000 - 10'000;
+// CLOCK_MONOTONIC while NTP slews it: under 10 us here.
+constexpr std::int64_t MIN_GAP_NS = 14'000'000 - 10'000;
 
 } // namespace
 
@@ -31,6 +36,19 @@ void expect_paced(const std::vector<SwapRecord>& swaps) {
         EXPECT_GT(gap, MIN_GAP_NS) << "frame " << swaps[i].frame << " swapped " << gap / 1000
                                    << " us after the swap of frame " << before.frame << " ended";
     }
+}
+
+bool wait_for_frames(const Session& session, std::size_t count, Millis timeout) {
+    return wait_until([&] { return read_swap_log(swap_log(session)).size() >= count; }, timeout);
+}
+
+std::optional<Ended> hold_escape(Session& session) {
+    if (!xdotool(session, {"keydown", "Escape"})) {
+        return std::nullopt;
+    }
+    std::this_thread::sleep_for(Millis{100});
+    xdotool(session, {"keyup", "Escape"});
+    return wait_end(session, Millis{5000});
 }
 
 void expect_silent(const Session& session) {

@@ -15,6 +15,12 @@ namespace e2e {
 // a full frame period after the previous one ended (see the definition).
 void expect_paced(const std::vector<SwapRecord>& swaps);
 
+// Waits until the probe has logged at least `count` swaps.
+bool wait_for_frames(const Session& session, std::size_t count, Millis timeout);
+
+// Holds Escape down for 100 ms and waits for the program to end.
+std::optional<Ended> hold_escape(Session& session);
+
 // The program wrote nothing to stdout or stderr.
 void expect_silent(const Session& session);
 

@@ -16,6 +16,8 @@
 //                                   when frame 1 is drawn, create path and wait
 //                                   until it is removed before swapping
 //   TUBEFLIGHT_PROBE_QUIT_LOG=path  one line "sdl_quit frames" per SDL_Quit
+//   TUBEFLIGHT_PROBE_MODE_LOG=path  one line "width height bpp 0xflags ok|null"
+//                                   per SDL_SetVideoMode
 //
 // Frames are numbered from 1, the first swap.
 #include <GL/gl.h>
@@ -49,6 +51,7 @@ struct ProbeConfig {
     long stop_after = 0;
     const char* hold_path = nullptr;
     const char* quit_log_path = nullptr;
+    const char* mode_log_path = nullptr;
 };
 
 const char* env_path(const char* name) {
@@ -62,6 +65,7 @@ ProbeConfig read_config() {
     config.frame_dir = env_path("TUBEFLIGHT_PROBE_DIR");
     config.hold_path = env_path("TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP");
     config.quit_log_path = env_path("TUBEFLIGHT_PROBE_QUIT_LOG");
+    config.mode_log_path = env_path("TUBEFLIGHT_PROBE_MODE_LOG");
     const char* fast = env_path("TUBEFLIGHT_PROBE_FAST_TICKS");
     config.fast_ticks = fast != nullptr && std::strcmp(fast, "0") != 0;
     if (const char* stop = env_path("TUBEFLIGHT_PROBE_STOP_AFTER")) {
@@ -226,6 +230,20 @@ void SDL_Quit(void) {
         append_line(path, line);
     }
     real_quit();
+}
+
+// Returns SDL_Surface*, which the probe never looks into.
+void* SDL_SetVideoMode(int width, int height, int bpp, std::uint32_t flags) {
+    using ModeFunction = void* (*)(int, int, int, std::uint32_t);
+    static const ModeFunction real_mode = next_symbol<ModeFunction>("SDL_SetVideoMode");
+    void* const surface = real_mode(width, height, bpp, flags);
+    if (const char* path = config().mode_log_path) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%d %d %d 0x%08x %s\n", width, height, bpp,
+                      static_cast<unsigned>(flags), surface != nullptr ? "ok" : "null");
+        append_line(path, line);
+    }
+    return surface;
 }
 
 } // extern "C"
