@@ -1,0 +1,106 @@
+// The windowed executable flown at its own pace for more than two laps of
+// the knot, its resident memory sampled twice a second: once the first lap
+// has warmed up every cache, nothing grows any more.
+#include "flight_checks.h"
+#include "harness.h"
+#include "probe_output.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using namespace e2e;
+
+namespace {
+
+constexpr Millis START_TIMEOUT{20000};
+constexpr Millis END_TIMEOUT{3000};
+constexpr Millis SAMPLE_PERIOD{500};
+constexpr long LAP_FRAMES = 360; // one degree of path a frame
+constexpr long SOAK_FRAMES = 2 * LAP_FRAMES + 20;
+// Two laps take 12 to 15 s at the pace; this is a generous bound for a
+// machine under load.
+constexpr Millis SOAK_TIMEOUT{40000};
+// The flight allocates nothing after start-up, but the resident size of the
+// process still moves by about half a MiB now and then while it flies (a
+// buffer below it in the stack comes and goes). The limit covers that and
+// a little settling; a leak of 2 KiB a frame would exceed it over the ~540
+// frames from the middle of the first lap to the end.
+constexpr long GROWTH_LIMIT_KIB = 1024;
+
+struct Sample {
+    long frames = 0;
+    long rss_kib = 0;
+};
+
+// VmRSS from /proc/PID/status, in KiB; 0 when the process has gone.
+long resident_kib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            std::istringstream fields(line.substr(6));
+            long kib = 0;
+            fields >> kib;
+            return kib;
+        }
+    }
+    return 0;
+}
+
+long frames_swapped(const Session& session) {
+    const std::vector<SwapRecord> swaps = read_swap_log(swap_log(session));
+    return swaps.empty() ? 0 : swaps.back().frame;
+}
+
+} // namespace
+
+TEST(Soak, ResidentMemoryStaysFlatAfterTheFirstLap) {
+    Session session;
+    start_program(session, built().windowed, probe_env(session));
+    ASSERT_TRUE(find_window(session, START_TIMEOUT).has_value()) << "no window";
+
+    std::vector<Sample> samples;
+    const auto give_up = std::chrono::steady_clock::now() + SOAK_TIMEOUT;
+    while (samples.empty() || samples.back().frames < SOAK_FRAMES) {
+        ASSERT_TRUE(running(session)) << "the flight ended during the soak";
+        ASSERT_LT(std::chrono::steady_clock::now(), give_up)
+            << "only " << frames_swapped(session) << " frames in " << SOAK_TIMEOUT.count() << " ms";
+        // Frames first: the memory read after them belongs to at least that
+        // many frames.
+        const long frames = frames_swapped(session);
+        samples.push_back({frames, resident_kib(session.program)});
+        std::this_thread::sleep_for(SAMPLE_PERIOD);
+    }
+
+    ASSERT_TRUE(xdotool(session, {"keydown", "Escape"}));
+    const std::optional<Ended> ended = wait_end(session, END_TIMEOUT);
+    xdotool(session, {"keyup", "Escape"});
+    ASSERT_TRUE(ended.has_value()) << "still running after Escape";
+    EXPECT_TRUE(ended->exited && ended->status == 0) << describe(*ended);
+    expect_silent(session);
+    expect_paced(read_swap_log(swap_log(session)));
+
+    // The baseline is the highest reading of the second half of the first
+    // lap, the peak the highest of everything after it.
+    long baseline = 0;
+    long peak = 0;
+    std::ostringstream trace;
+    for (const Sample& sample : samples) {
+        trace << sample.frames << ":" << sample.rss_kib << " ";
+        if (sample.frames >= LAP_FRAMES / 2 && sample.frames < LAP_FRAMES) {
+            baseline = std::max(baseline, sample.rss_kib);
+        } else if (sample.frames >= LAP_FRAMES) {
+            peak = std::max(peak, sample.rss_kib);
+        }
+    }
+    ASSERT_GT(baseline, 0) << "no reading in the second half of the first lap: " << trace.str();
+    EXPECT_LT(peak - baseline, GROWTH_LIMIT_KIB)
+        << "resident size grew from " << baseline << " KiB in the first lap to " << peak
+        << " KiB; frame:KiB " << trace.str();
+    RecordProperty("rss_lap1_kib", static_cast<int>(baseline));
+    RecordProperty("rss_peak_after_lap1_kib", static_cast<int>(peak));
+}

@@ -1,0 +1,393 @@
+// Start-up failures seen from a terminal: the windowed executable is run
+// with a pseudo-terminal as its controlling terminal and as stdin, stdout
+// and stderr, on both SDL 1.2 implementations. When it cannot get an OpenGL
+// display it must end with status 1, say nothing, and leave the terminal as
+// it found it, even after a text-mode video driver of SDL took it over.
+#include "flight_checks.h"
+#include "harness.h"
+#include "probe_output.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace e2e;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// "Within a few seconds": start-up on llvmpipe takes well under one.
+constexpr Millis END_TIMEOUT{5000};
+constexpr Millis KILL_GRACE{1000};
+
+// A display number nothing listens on (Xvfb -displayfd picks the lowest
+// free ones).
+constexpr const char* UNREACHABLE_DISPLAY = ":999";
+constexpr const char* UNREACHABLE_SOCKET = "/tmp/.X11-unix/X999";
+
+// What a run may leave on the terminal.
+enum class Output {
+    none,            // not a single byte
+    terminal_control // escape sequences and line control only, no text
+};
+
+struct TerminalRun {
+    std::optional<Ended> ended;
+    std::string output;
+    termios before{};
+    termios after{};
+    winsize size_before{};
+    winsize size_after{};
+};
+
+// The test's environment without `removed`, then with `added`.
+std::vector<std::string> environment(const std::vector<std::string>& removed, const Env& added) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('='));
+        bool dropped = false;
+        for (const std::string& key : removed) {
+            dropped = dropped || key == name;
+        }
+        for (const auto& [key, value] : added) {
+            dropped = dropped || key == name;
+        }
+        if (!dropped) {
+            entries.push_back(text);
+        }
+    }
+    for (const auto& [key, value] : added) {
+        entries.push_back(key + "=" + value);
+    }
+    return entries;
+}
+
+void drain(int master, std::string& output) {
+    char buffer[4096];
+    ssize_t count;
+    while ((count = read(master, buffer, sizeof buffer)) > 0) {
+        output.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+// Runs `exe` as the leader of a new session whose controlling terminal is a
+// fresh pseudo-terminal, which is also its stdin, stdout and stderr. The
+// test keeps the terminal's slave side open, so that its settings can still
+// be read after the program has gone.
+TerminalRun run_on_terminal(const std::string& exe, const std::vector<std::string>& removed,
+                            const Env& added) {
+    TerminalRun run;
+    int master = -1;
+    int slave = -1;
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = 80;
+    if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+        ADD_FAILURE() << "openpty: " << std::strerror(errno);
+        return run;
+    }
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    tcgetattr(slave, &run.before);
+    ioctl(slave, TIOCGWINSZ, &run.size_before);
+
+    std::vector<std::string> argv_strings{exe};
+    std::vector<std::string> env_strings = environment(removed, added);
+    std::vector<char*> argv;
+    for (std::string& s : argv_strings) {
+        argv.push_back(s.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& s : env_strings) {
+        envp.push_back(s.data());
+    }
+    envp.push_back(nullptr);
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls until execve.
+        if (setsid() < 0 || ioctl(slave, TIOCSCTTY, 0) < 0 || dup2(slave, STDIN_FILENO) < 0 ||
+            dup2(slave, STDOUT_FILENO) < 0 || dup2(slave, STDERR_FILENO) < 0) {
+            _exit(127);
+        }
+        close(slave);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    if (pid < 0) {
+        ADD_FAILURE() << "fork: " << std::strerror(errno);
+        close(master);
+        close(slave);
+        return run;
+    }
+
+    // Keep reading, so that a program writing to the terminal never blocks.
+    const auto reap = [&]() -> std::optional<Ended> {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) != pid) {
+            return std::nullopt;
+        }
+        Ended ended;
+        ended.exited = WIFEXITED(status);
+        ended.status = ended.exited ? WEXITSTATUS(status) : 0;
+        ended.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+        return ended;
+    };
+    const auto deadline = Clock::now() + END_TIMEOUT;
+    while (!(run.ended = reap()) && Clock::now() < deadline) {
+        pollfd ready{master, POLLIN, 0};
+        poll(&ready, 1, 5);
+        drain(master, run.output);
+    }
+    if (!run.ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    drain(master, run.output);
+    tcgetattr(slave, &run.after);
+    ioctl(slave, TIOCGWINSZ, &run.size_after);
+    close(master);
+    close(slave);
+    return run;
+}
+
+bool same_settings(const termios& a, const termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0 &&
+           cfgetispeed(&a) == cfgetispeed(&b) && cfgetospeed(&a) == cfgetospeed(&b);
+}
+
+// What is left of terminal output once escape sequences, carriage returns,
+// line feeds and bells are taken out, and the private modes (CSI ? n h/l)
+// it leaves switched on or off.
+struct Screen {
+    std::string text;
+    std::map<int, bool> modes;
+};
+
+Screen read_screen(const std::string& output) {
+    Screen screen;
+    std::size_t i = 0;
+    while (i < output.size()) {
+        const char c = output[i];
+        if (c == '\r' || c == '\n' || c == '\a') {
+            ++i;
+        } else if (c != '\x1b') {
+            screen.text += c;
+            ++i;
+        } else if (i + 1 < output.size() && output[i + 1] == '[') {
+            // CSI: parameters and intermediates, then one final byte @ to ~
+            std::size_t end = i + 2;
+            while (end < output.size() && (output[end] < '@' || output[end] > '~')) {
+                ++end;
+            }
+            const std::string body = output.substr(i + 2, end - i - 2);
+            const char final_byte = end < output.size() ? output[end] : '\0';
+            if (!body.empty() && body[0] == '?' && (final_byte == 'h' || final_byte == 'l')) {
+                std::size_t start = 1;
+                while (start <= body.size()) {
+                    const std::size_t stop = std::min(body.find(';', start), body.size());
+                    if (stop > start) {
+                        screen.modes[std::stoi(body.substr(start, stop - start))] =
+                            final_byte == 'h';
+                    }
+                    start = stop + 1;
+                }
+            }
+            i = end + 1;
+        } else if (i + 1 < output.size() && output[i + 1] == ']') {
+            // OSC: up to BEL or ESC backslash
+            std::size_t end = i + 2;
+            while (end < output.size() && output[end] != '\a' && output[end] != '\x1b') {
+                ++end;
+            }
+            i = end < output.size() && output[end] == '\x1b' ? end + 2 : end + 1;
+        } else if (i + 2 < output.size() && std::strchr("()*+#%", output[i + 1]) != nullptr) {
+            i += 3; // character set selection: ESC ( B and the like
+        } else {
+            i += 2; // ESC = , ESC > , ESC 7 and other two-byte sequences
+        }
+    }
+    return screen;
+}
+
+// Everything a text-mode driver switched on must be off again, and the
+// cursor visible, or the shell after it is left on a blank alternate screen
+// that eats mouse clicks.
+void expect_terminal_given_back(const Screen& screen) {
+    constexpr int CURSOR_VISIBLE = 25;
+    const int taken_over[] = {47, 1047, 1049, 9, 1000, 1002, 1003, 1006, 1015};
+    for (const int mode : taken_over) {
+        const auto found = screen.modes.find(mode);
+        EXPECT_TRUE(found == screen.modes.end() || !found->second)
+            << "private mode " << mode << " left on";
+    }
+    const auto cursor = screen.modes.find(CURSOR_VISIBLE);
+    EXPECT_TRUE(cursor == screen.modes.end() || cursor->second) << "cursor left hidden";
+}
+
+std::string printable(const std::string& bytes) {
+    std::string shown;
+    for (const char c : bytes) {
+        if (c == '\x1b') {
+            shown += "\\e";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\a') {
+            shown += "\\a";
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+enum class Sdl { compat, classic };
+
+void PrintTo(Sdl sdl, std::ostream* out) {
+    *out << (sdl == Sdl::compat ? "sdl12-compat" : "classic SDL 1.2");
+}
+
+// How the video system is (not) reachable.
+struct Situation {
+    const char* name;
+    std::vector<std::string> removed; // taken out of the environment
+    Env added;                        // put in; "live" DISPLAY: the session's Xvfb
+};
+
+constexpr const char* LIVE = "live";
+
+void PrintTo(const Situation& situation, std::ostream* out) {
+    *out << situation.name;
+}
+
+const Situation SITUATIONS[] = {
+    {"no_display", {"DISPLAY", "SDL_VIDEODRIVER"}, {}},
+    {"unreachable_display", {"SDL_VIDEODRIVER"}, {{"DISPLAY", UNREACHABLE_DISPLAY}}},
+    {"dummy_driver", {}, {{"DISPLAY", LIVE}, {"SDL_VIDEODRIVER", "dummy"}}},
+    {"unknown_driver", {}, {{"DISPLAY", LIVE}, {"SDL_VIDEODRIVER", "nonexistent"}}},
+    {"x11_driver_without_display", {"DISPLAY"}, {{"SDL_VIDEODRIVER", "x11"}}},
+};
+
+// What each situation does on each SDL.
+struct Expected {
+    Output output;
+    int sdl_quit_calls; // 1 when SDL came up and the display mode failed
+    const char* skip;   // why the program cannot fail here at all, or null
+};
+
+// SDL 2 (under sdl12-compat) falls back to its "offscreen" video driver when
+// no X server answers; that driver has OpenGL through EGL on llvmpipe, so
+// the display mode is set and the flight runs with no window at all.
+constexpr const char* OFFSCREEN_FALLBACK =
+    "SDL 2 falls back to its offscreen driver, which has OpenGL: start-up succeeds";
+
+const std::map<std::pair<Sdl, std::string>, Expected> EXPECTED = {
+    {{Sdl::compat, "no_display"}, {Output::none, 0, OFFSCREEN_FALLBACK}},
+    {{Sdl::compat, "unreachable_display"}, {Output::none, 0, OFFSCREEN_FALLBACK}},
+    {{Sdl::compat, "dummy_driver"}, {Output::none, 1, nullptr}},
+    {{Sdl::compat, "unknown_driver"}, {Output::none, 0, nullptr}},
+    {{Sdl::compat, "x11_driver_without_display"}, {Output::none, 0, nullptr}},
+    // Classic SDL falls back to libcaca, which takes over the terminal in
+    // SDL_Init and cannot give OpenGL; SDL_Quit must hand the terminal back.
+    {{Sdl::classic, "no_display"}, {Output::terminal_control, 1, nullptr}},
+    {{Sdl::classic, "unreachable_display"}, {Output::terminal_control, 1, nullptr}},
+    {{Sdl::classic, "dummy_driver"}, {Output::none, 1, nullptr}},
+    {{Sdl::classic, "unknown_driver"}, {Output::none, 0, nullptr}},
+    {{Sdl::classic, "x11_driver_without_display"}, {Output::none, 0, nullptr}},
+};
+
+class StartupFailure : public testing::TestWithParam<std::tuple<Sdl, Situation>> {};
+
+TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
+    const auto& [sdl, situation] = GetParam();
+    const Expected& expected = EXPECTED.at({sdl, situation.name});
+    if (expected.skip != nullptr) {
+        GTEST_SKIP() << expected.skip;
+    }
+    ASSERT_FALSE(file_exists(UNREACHABLE_SOCKET))
+        << "an X server listens on the unreachable display";
+
+    Session session;
+    Env added = probe_env(session);
+    if (sdl == Sdl::classic) {
+        for (const auto& entry : classic_sdl_env()) {
+            added.push_back(entry);
+        }
+    }
+    // A terminal a text-mode driver knows how to drive.
+    added.emplace_back("TERM", "xterm");
+    for (const auto& [key, value] : situation.added) {
+        added.emplace_back(key, key == "DISPLAY" && value == LIVE ? session.display : value);
+    }
+
+    const TerminalRun run = run_on_terminal(built().windowed, situation.removed, added);
+    ASSERT_TRUE(run.ended.has_value()) << "still running after " << END_TIMEOUT.count() << " ms";
+    EXPECT_TRUE(run.ended->exited && run.ended->status == 1) << describe(*run.ended);
+    EXPECT_EQ(sdl_quit_calls(session), expected.sdl_quit_calls);
+    EXPECT_TRUE(read_swap_log(swap_log(session)).empty()) << "a frame was drawn";
+
+    EXPECT_TRUE(same_settings(run.before, run.after)) << "terminal settings changed";
+    EXPECT_EQ(run.size_before.ws_row, run.size_after.ws_row);
+    EXPECT_EQ(run.size_before.ws_col, run.size_after.ws_col);
+    if (expected.output == Output::none) {
+        EXPECT_EQ(printable(run.output), "");
+    } else {
+        const Screen screen = read_screen(run.output);
+        EXPECT_EQ(screen.text, "") << "output: " << printable(run.output);
+        expect_terminal_given_back(screen);
+    }
+}
+
+std::string case_name(const testing::TestParamInfo<std::tuple<Sdl, Situation>>& info) {
+    const auto& [sdl, situation] = info.param;
+    return std::string(sdl == Sdl::compat ? "sdl12_compat_" : "classic_sdl_") + situation.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSdls, StartupFailure,
+                         testing::Combine(testing::Values(Sdl::compat, Sdl::classic),
+                                          testing::ValuesIn(SITUATIONS)),
+                         case_name);
+
+// The terminal reader itself, on what classic SDL's libcaca driver writes
+// when it takes a terminal and gives it back, and on ways of not giving it
+// back.
+TEST(TerminalOutput, SeparatesTextFromControlAndTracksPrivateModes) {
+    const std::string given_back = "\x1b]0;caca for ncurses\a\x1b[?1049h\x1b[22;0;0t\x1b[1;24r"
+                                   "\x1b(B\x1b[m\x1b[4l\x1b[?7h\x1b[?1h\x1b=\x1b[?25l"
+                                   "\x1b[?1006;1000h\x1b]0;\a\x1b[39;49m\x1b[?1006;1000l"
+                                   "\x1b[?12l\x1b[?25h\x1b[39;49m\x1b[24;1H\x1b[K\x1b[24;1H"
+                                   "\x1b[?1049l\x1b[23;0;0t\r\x1b[?1l\x1b>";
+    const Screen back = read_screen(given_back);
+    EXPECT_EQ(back.text, "");
+    EXPECT_FALSE(back.modes.at(1049));
+    EXPECT_FALSE(back.modes.at(1000));
+    EXPECT_FALSE(back.modes.at(1006));
+    EXPECT_TRUE(back.modes.at(25));
+
+    const Screen kept = read_screen("\x1b[?1049h\x1b[?25l\x1b[?1006;1000h");
+    EXPECT_TRUE(kept.modes.at(1049));
+    EXPECT_TRUE(kept.modes.at(1000));
+    EXPECT_FALSE(kept.modes.at(25));
+
+    EXPECT_EQ(read_screen("\x1b[31mcannot open display\x1b[m\r\n").text, "cannot open display");
+}
+
+} // namespace

@@ -1,0 +1,204 @@
+// The windowed executable under a storm of input it must ignore: pointer
+// motion, button presses, keys other than Escape and window-close requests,
+// hundreds of events a second for five seconds. It keeps flying at the pace
+// it keeps when calm, just before and just after, and Escape still ends it.
+#include "flight_checks.h"
+#include "harness.h"
+#include "probe_output.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+#include <thread>
+
+using namespace e2e;
+
+namespace {
+
+constexpr Millis START_TIMEOUT{20000};
+constexpr Millis END_TIMEOUT{3000};
+constexpr std::size_t WARM_UP_FRAMES = 30;
+// Calm on both sides of the storm, so that a slow change in what else the
+// machine does weighs on the calm median as much as on the storm's.
+constexpr Millis CALM_EACH_SIDE{2500};
+constexpr Millis STORM{5000};
+// Every BATCH_PERIOD one xdotool run sends a batch of about a hundred X
+// input events and a helper sends one close request: a steady storm of
+// close to a thousand events a second, whatever the speed of the machine.
+constexpr Millis BATCH_PERIOD{100};
+constexpr double MIN_EVENTS_PER_SECOND = 500;
+// Frames swap right after a tick of SDL's millisecond clock, so intervals
+// are whole milliseconds give or take a few microseconds: "within 1 ms" is
+// at most one tick apart.
+constexpr std::int64_t MEDIAN_TOLERANCE_NS = 1'500'000;
+
+std::int64_t monotonic_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+struct Span {
+    std::int64_t from = 0; // CLOCK_MONOTONIC, as the probe logs swaps
+    std::int64_t to = 0;
+};
+
+// Median of the frame intervals (swap start to swap start) and of the swap
+// durations, over the pairs of swaps that both started within one of
+// `spans`.
+struct Medians {
+    std::int64_t interval = 0;
+    std::int64_t swap = 0;
+};
+
+std::int64_t median(std::vector<std::int64_t> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+Medians medians(const std::vector<SwapRecord>& swaps, const std::vector<Span>& spans) {
+    std::vector<std::int64_t> intervals;
+    std::vector<std::int64_t> durations;
+    for (std::size_t i = 1; i < swaps.size(); ++i) {
+        for (const Span& span : spans) {
+            if (swaps[i - 1].start_ns >= span.from && swaps[i].start_ns <= span.to) {
+                intervals.push_back(swaps[i].start_ns - swaps[i - 1].start_ns);
+                durations.push_back(swaps[i - 1].swap_ns);
+            }
+        }
+    }
+    return {median(intervals), median(durations)};
+}
+
+// One xdotool command line of pointer moves inside the window, presses and
+// releases of the three buttons and the wheel, and keys other than Escape
+// (modifiers alone, letters, function and cursor keys). Returns how many X
+// input events it makes.
+int storm_batch(WindowId window, int round, std::vector<std::string>& args) {
+    static const char* const KEYS[] = {"a",    "q",   "space", "Return",    "Tab",
+                                       "F1",   "F12", "Left",  "Up",        "shift",
+                                       "ctrl", "alt", "super", "BackSpace", "Delete"};
+    constexpr int MOVES = 30;
+    args.clear();
+    int events = 0;
+    for (int i = 0; i < MOVES; ++i) {
+        const int x = 20 + (round * 37 + i * 53) % 600;
+        const int y = 20 + (round * 29 + i * 41) % 440;
+        args.insert(args.end(), {"mousemove", "--window", std::to_string(window), std::to_string(x),
+                                 std::to_string(y)});
+        ++events;
+        if (i % 3 == 0) {
+            const std::string button = std::to_string(1 + (round + i) % 5); // 4, 5: wheel
+            args.insert(args.end(), {"mousedown", button, "mouseup", button});
+            events += 2;
+        }
+        if (i % 3 != 2) {
+            args.insert(args.end(),
+                        {"key", "--delay", "0", KEYS[(round * MOVES + i) % std::size(KEYS)]});
+            events += 2;
+        }
+    }
+    return events;
+}
+
+// The calm counterpart of a storm batch: the same two X clients started at
+// the same rate, asking the server questions instead of sending input. On a
+// virtual machine the mere coming and going of processes changes how fast
+// the renderer's threads are woken, by a few milliseconds a frame; calm and
+// storm must differ in the input alone.
+void calm_batch(const Session& session, WindowId window, std::vector<std::string>& args) {
+    args.clear();
+    for (int i = 0; i < 30; ++i) {
+        args.emplace_back("getmouselocation");
+    }
+    xdotool(session, args);
+    xdotool(session, {"getwindowname", std::to_string(window)});
+}
+
+struct Storm {
+    long events = 0;
+    int close_requests = 0;
+};
+
+// Runs `batch` every BATCH_PERIOD for `length`.
+template <typename Batch> void paced(Millis length, Batch batch) {
+    const auto end = std::chrono::steady_clock::now() + length;
+    for (auto next = std::chrono::steady_clock::now(); next < end; next += BATCH_PERIOD) {
+        batch();
+        std::this_thread::sleep_until(next + BATCH_PERIOD);
+    }
+}
+
+} // namespace
+
+TEST(InputStorm, KeepsThePaceAndStillEndsOnEscape) {
+    Session session;
+    start_program(session, built().windowed, probe_env(session));
+    const std::optional<WindowId> window = find_window(session, START_TIMEOUT);
+    ASSERT_TRUE(window.has_value()) << "no window";
+    ASSERT_TRUE(wait_until(
+        [&] { return read_swap_log(swap_log(session)).size() >= WARM_UP_FRAMES; }, START_TIMEOUT))
+        << "the flight did not start";
+
+    std::vector<std::string> args;
+    const auto calm = [&] { calm_batch(session, *window, args); };
+    Storm storm;
+    bool delivered = true;
+    const auto rage = [&] {
+        const int events = storm_batch(*window, storm.close_requests, args);
+        delivered = xdotool(session, args) && delivered;
+        storm.events += events;
+        delivered = send_close_request(session, *window) && delivered;
+        ++storm.close_requests;
+    };
+
+    const std::int64_t calm_before = monotonic_ns();
+    paced(CALM_EACH_SIDE, calm);
+    const std::int64_t storm_from = monotonic_ns();
+    paced(STORM, rage);
+    const std::int64_t storm_to = monotonic_ns();
+    paced(CALM_EACH_SIDE, calm);
+    const std::int64_t calm_after = monotonic_ns();
+
+    EXPECT_TRUE(delivered) << "xdotool or the close request failed";
+    const double storm_seconds = static_cast<double>(storm_to - storm_from) / 1e9;
+    const double storm_rate = (storm.events + storm.close_requests) / storm_seconds;
+    EXPECT_GE(storm_rate, MIN_EVENTS_PER_SECOND)
+        << "not much of a storm: " << storm.events << " input events and " << storm.close_requests
+        << " close requests in " << storm_seconds << " s";
+
+    ASSERT_TRUE(running(session)) << "the storm ended the flight";
+    EXPECT_EQ(find_window(session, Millis{1000}), window) << "the window went away";
+
+    // Escape held down, the pointer in the window, until the program has gone.
+    ASSERT_TRUE(xdotool(session, {"mousemove", "--window", std::to_string(*window), "320", "240",
+                                  "keydown", "Escape"}));
+    const std::optional<Ended> ended = wait_end(session, END_TIMEOUT);
+    xdotool(session, {"keyup", "Escape"});
+    ASSERT_TRUE(ended.has_value()) << "still running after Escape";
+    EXPECT_TRUE(ended->exited && ended->status == 0) << describe(*ended);
+    EXPECT_EQ(sdl_quit_calls(session), 1);
+    expect_silent(session);
+
+    const std::vector<SwapRecord> swaps = read_swap_log(swap_log(session));
+    expect_paced(swaps);
+    const Medians quiet = medians(swaps, {{calm_before, storm_from}, {storm_to, calm_after}});
+    const Medians stormy = medians(swaps, {{storm_from, storm_to}});
+    ASSERT_GT(quiet.interval, 0);
+    ASSERT_GT(stormy.interval, 0);
+    EXPECT_NEAR(static_cast<double>(stormy.interval), static_cast<double>(quiet.interval),
+                MEDIAN_TOLERANCE_NS)
+        << "median frame interval " << quiet.interval / 1000 << " us calm, "
+        << stormy.interval / 1000 << " us in the storm; median swap " << quiet.swap / 1000
+        << " us calm, " << stormy.swap / 1000 << " us in the storm (" << storm.events
+        << " input events and " << storm.close_requests << " close requests in " << storm_seconds
+        << " s)";
+    RecordProperty("calm_median_interval_us", static_cast<int>(quiet.interval / 1000));
+    RecordProperty("storm_median_interval_us", static_cast<int>(stormy.interval / 1000));
+    RecordProperty("storm_events_per_s", static_cast<int>(storm_rate));
+}
