@@ -4,6 +4,7 @@
 #include "app/frame_clock.h"
 #include "app/gl_state.h"
 #include "app/stop_signals.h"
+#include "app/video_driver.h"
 #include "camera/camera.h"
 #include "geometry/tube_mesh.h"
 #include "render/draw_scene.h"
@@ -33,7 +34,8 @@ int run_flight(Uint32 video_flags) {
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         return EXIT_STARTUP_FAILURE;
     }
-    if (SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, video_flags) == nullptr) {
+    if (SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, video_flags) == nullptr ||
+        !video_driver_shows_a_display()) {
         SDL_Quit();
         return EXIT_STARTUP_FAILURE;
     }
