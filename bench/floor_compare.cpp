@@ -70,7 +70,7 @@ int main(int, char**) {
 
     const long pixels = static_cast<long>(SCREEN_WIDTH) * SCREEN_HEIGHT;
     std::vector<unsigned char> scene(static_cast<std::size_t>(pixels) * 3);
-    std::vector<unsigned char> floor(scene.size());
+    std::vector<unsigned char> floor_frame(scene.size());
 
     Camera camera = START_CAMERA;
     std::int32_t path_step = 0;
@@ -87,9 +87,9 @@ int main(int, char**) {
         draw_scene(camera, mesh);
         read_back_buffer(scene.data());
         draw_floor(camera, mesh);
-        read_back_buffer(floor.data());
+        read_back_buffer(floor_frame.data());
 
-        const FrameDifference d = compare(scene, floor);
+        const FrameDifference d = compare(scene, floor_frame);
         const double differing_share = static_cast<double>(d.differing_pixels) / pixels;
         const double lit_share = static_cast<double>(d.lit_pixels) / pixels;
         const bool match =
