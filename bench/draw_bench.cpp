@@ -7,7 +7,6 @@
 //               finishes the frame outside the timed region
 //
 // Times are wall-clock: the renderer's own threads do much of the work.
-#include "draw_variants.h"
 #include "floor_draw.h"
 #include "gl_window.h"
 
@@ -75,10 +74,6 @@ void register_draw(const char* name, DrawFunction draw) {
 const bool registered = [] {
     register_draw("BM_draw_scene", draw_scene);
     register_draw("BM_draw_floor", draw_floor);
-    register_draw("BM_draw_scene_copy", draw_scene_copy);
-    register_draw("BM_draw_scene_no_plt", draw_scene_no_plt);
-    register_draw("BM_draw_scene_proc_pointers", draw_scene_proc_pointers);
-    register_draw("BM_draw_scene_flat_corners", draw_scene_flat_corners);
     return true;
 }();
 
