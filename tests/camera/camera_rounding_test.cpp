@@ -14,7 +14,7 @@
 namespace {
 
 enum class Variant {
-    Specified,
+    Exact,
     UnroundedAngles,  // theta and theta' kept in double
     RoundedMultiples, // 3 theta also rounded to float
     FloatTrig,        // sinf/cosf
@@ -61,8 +61,8 @@ int mismatches(Variant variant) {
 
 } // namespace
 
-TEST(CameraRounding, FramesFollowTheSpecifiedRoundingPoints) {
-    EXPECT_EQ(mismatches(Variant::Specified), 0);
+TEST(CameraRounding, FramesRoundAtExactlyTheirRoundingPoints) {
+    EXPECT_EQ(mismatches(Variant::Exact), 0);
     for (Variant slip : {Variant::UnroundedAngles, Variant::RoundedMultiples, Variant::FloatTrig,
                          Variant::UnroundedRadius}) {
         EXPECT_GT(mismatches(slip), 0) << "variant " << static_cast<int>(slip);

@@ -8,13 +8,13 @@
 
 // The tube must match other renderings of it bit for bit, so where values are
 // rounded to float is part of its behaviour. An independent computation with
-// the specified rounding points must reproduce every stored position exactly,
+// the documented rounding points must reproduce every stored position exactly,
 // and each plausible alternative must not.
 
 namespace {
 
 enum class Variant {
-    Specified,
+    Exact,
     FloatTrig,          // sinf/cosf instead of double trigonometry
     UnroundedRadius,    // r kept in double
     UnroundedMultiples, // 3 theta and 4 theta kept in double
@@ -84,10 +84,10 @@ int mismatches(const TubeMesh& mesh, int rings, int sides, Variant variant) {
 
 } // namespace
 
-TEST(MeshRounding, StoredPositionsFollowTheSpecifiedRoundingPoints) {
+TEST(MeshRounding, StoredPositionsRoundAtExactlyTheirRoundingPoints) {
     TubeMesh mesh;
     build_tube_mesh(RINGS, SIDES, mesh);
-    EXPECT_EQ(mismatches(mesh, RINGS, SIDES, Variant::Specified), 0);
+    EXPECT_EQ(mismatches(mesh, RINGS, SIDES, Variant::Exact), 0);
     for (Variant slip : {Variant::FloatTrig, Variant::UnroundedRadius, Variant::UnroundedMultiples,
                          Variant::RoundedTheta, Variant::FloatSideOffsets}) {
         EXPECT_GT(mismatches(mesh, RINGS, SIDES, slip), 0) << "variant " << static_cast<int>(slip);

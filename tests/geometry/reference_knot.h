@@ -17,9 +17,9 @@ inline float to_float(double value) {
 // b, for comparing stored bits. Trigonometry is in double precision and only
 // the radius and the stored components are rounded to float; the other
 // variants are the plausible slips the comparison must be able to tell apart.
-enum class KnotRounding { Specified, FloatTrig, UnroundedRadius };
+enum class KnotRounding { Exact, FloatTrig, UnroundedRadius };
 
-inline Vec3 reference_knot(double a, double b, KnotRounding rounding = KnotRounding::Specified) {
+inline Vec3 reference_knot(double a, double b, KnotRounding rounding = KnotRounding::Exact) {
     if (rounding == KnotRounding::FloatTrig) {
         const float fa = to_float(a);
         const float fb = to_float(b);
@@ -27,7 +27,7 @@ inline Vec3 reference_knot(double a, double b, KnotRounding rounding = KnotRound
         return {to_float(std::cos(fa) * r), to_float(std::cos(fb) * r), to_float(std::sin(fa) * r)};
     }
     double r = (std::sin(b) * 0.5 + 1.0) * 2.0;
-    if (rounding == KnotRounding::Specified) {
+    if (rounding == KnotRounding::Exact) {
         r = to_float(r);
     }
     return {to_float(std::cos(a) * r), to_float(std::cos(b) * r), to_float(std::sin(a) * r)};

@@ -26,15 +26,11 @@ flight=$!
 
 # Start-up under memcheck is slow: llvmpipe compiles its shaders through an
 # instrumented LLVM.
-for _ in $(seq 1200); do
-  xdotool search --name . >/dev/null 2>&1 && break
-  kill -0 "$flight" 2>/dev/null || break
-  sleep 0.1
-done
+source "$(dirname "$with_xvfb")/lib/flight.sh"
+flight_wait_for_window "$flight" 180 >/dev/null
 sleep 3 # a couple of hundred frames
-xdotool key Escape
 status=0
-wait "$flight" || status=$?
+flight_end_with_escape "$flight" 60 || status=$?
 if ((status != 0)); then
   echo "the program ended with status $status under memcheck"
   exit 1

@@ -15,37 +15,22 @@ fail() {
   exit 1
 }
 
+source "$(dirname "$0")/../../scripts/lib/flight.sh"
+
 # No sound device is needed; SDL's dummy audio keeps start-up from needing one.
 SDL_AUDIODRIVER=dummy "$executable" &
 flight=$!
 trap 'kill "$flight" 2>/dev/null || true' EXIT
 
-window=
-deadline=$((SECONDS + start_timeout_s))
-while [[ -z "$window" ]]; do
-  if ! kill -0 "$flight" 2>/dev/null; then
-    status=0
-    wait "$flight" || status=$?
-    fail "$executable ended with status $status before its window appeared"
-  fi
-  ((SECONDS < deadline)) || fail "no window from $executable within ${start_timeout_s}s"
-  sleep 0.05
-  window=$(xdotool search --onlyvisible --pid "$flight" 2>/dev/null | head -n1) || true
-done
+window=$(flight_wait_for_window "$flight" "$start_timeout_s") ||
+  fail "no window from $executable within ${start_timeout_s}s"
 
 class=$(xprop -id "$window" WM_CLASS)
 [[ "$class" == "WM_CLASS(STRING) = \"$expected_class\", \"$expected_class\"" ]] ||
   fail "window class of $executable is '$class', expected $expected_class"
 
-xdotool windowfocus --sync "$window" key Escape
-
-deadline=$((SECONDS + exit_timeout_s))
-while kill -0 "$flight" 2>/dev/null; do
-  ((SECONDS < deadline)) || fail "$executable still running ${exit_timeout_s}s after Escape"
-  sleep 0.05
-done
 status=0
-wait "$flight" || status=$?
+flight_end_with_escape "$flight" "$exit_timeout_s" || status=$?
 trap - EXIT
 [[ $status -eq 0 ]] || fail "$executable ended with status $status after Escape, expected 0"
 echo "ok: $executable opened its window (class $expected_class) and ended with 0 on Escape"
