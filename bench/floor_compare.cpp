@@ -14,7 +14,6 @@
 #include "render/draw_scene.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -107,6 +106,6 @@ int main(int, char**) {
                     match ? "ok" : "MISMATCH");
     }
     std::printf("%d views: %s\n", views, all_match ? "floor draws the same pixels" : "MISMATCH");
-    SDL_Quit();
+    close_gl_window();
     return all_match ? 0 : 1;
 }

@@ -1,8 +1,10 @@
-// tubeflight_floor: the flight with draw_scene swapped for draw_floor. Start-up,
-// camera steps, the 16 ms busy-wait, swap, caption and event handling are
-// the flight's own, call for call, so that its frame cost is the cost of the
-// same frame with the cheapest way to hand the mesh to OpenGL.
+// tubeflight_floor: the flight with draw_scene swapped for draw_floor. The
+// window (the windowed build's, with every SDL subsystem started, as the
+// flight starts them), camera steps, the 16 ms busy-wait, swap, caption and
+// event handling are the flight's own, so that its frame cost is the cost of
+// the same frame with the cheapest way to hand the mesh to OpenGL.
 #include "floor_draw.h"
+#include "gl_window.h"
 
 #include "app/events.h"
 #include "app/flight.h"
@@ -25,16 +27,10 @@ std::int32_t path_step = 0;
 
 int run_floor_flight() {
     install_stop_signals();
-    if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
-        return 1;
-    }
-    if (SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, WINDOWED_VIDEO_FLAGS) ==
-        nullptr) {
-        SDL_Quit();
+    if (!open_gl_window(SDL_INIT_EVERYTHING)) {
         return 1;
     }
     SDL_WM_SetCaption(START_CAPTION, "");
-    init_gl_state();
     SDL_WarpMouse(SCREEN_WIDTH / 2, SCREEN_HEIGHT / 2);
     camera = START_CAMERA;
     build_tube_mesh(RINGS, SIDES, mesh);

@@ -1,4 +1,4 @@
-#include "gl_window.h"
+#include "gl_fixture.h"
 
 #include "app/gl_state.h"
 #include "camera/camera.h"

@@ -1,4 +1,4 @@
-#include "gl_window.h"
+#include "gl_fixture.h"
 
 #include "camera/camera.h"
 #include "geometry/tube_mesh.h"

@@ -16,8 +16,8 @@ struct Rgb {
                                        const char* tolerance_text, const Rgb& got, const Rgb& want,
                                        int tolerance);
 
-// A real SDL OpenGL window of the program's size and mode with its fixed
-// pipeline state, opened for each test, and reads of the back buffer.
+// The flight's GL window (tests/support/gl_window.h), opened for each test
+// and checked for GL errors at its end, and reads of the back buffer.
 class GlWindow : public ::testing::Test {
   protected:
     void SetUp() override;

@@ -1,9 +1,9 @@
-#include "gl_window.h"
+#include "gl_fixture.h"
 
 #include "app/gl_state.h"
+#include "gl_window.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
 
 #include <cstdlib>
 
@@ -19,28 +19,20 @@
 }
 
 void GlWindow::SetUp() {
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    ASSERT_NE(SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_OPENGL | SDL_DOUBLEBUF),
-              nullptr)
-        << SDL_GetError();
+    ASSERT_TRUE(open_gl_window()) << SDL_GetError();
     open_ = true;
-    init_gl_state();
-    // Reads come from the buffer being drawn, as the program sees it: the
-    // back buffer, or the framebuffer object that SDL may draw through (in
-    // which case naming GL_BACK would be an error).
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
 }
 
 void GlWindow::TearDown() {
     if (open_) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        close_gl_window();
     }
-    SDL_Quit();
 }
 
 std::vector<Rgb> GlWindow::read_back() const {
     std::vector<unsigned char> bytes(SCREEN_WIDTH * SCREEN_HEIGHT * 3);
-    glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
+    read_back_buffer(bytes.data());
     std::vector<Rgb> pixels(SCREEN_WIDTH * SCREEN_HEIGHT);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
@@ -50,6 +42,6 @@ std::vector<Rgb> GlWindow::read_back() const {
 
 Rgb GlWindow::probe(int x, int y) const {
     unsigned char bytes[3] = {};
-    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, bytes);
+    read_pixel(x, y, bytes);
     return {bytes[0], bytes[1], bytes[2]};
 }
