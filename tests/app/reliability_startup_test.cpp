@@ -17,11 +17,8 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace e2e;
 
@@ -31,7 +28,6 @@ using Clock = std::chrono::steady_clock;
 
 // "Within a few seconds": start-up on llvmpipe takes well under one.
 constexpr Millis END_TIMEOUT{5000};
-constexpr Millis KILL_GRACE{1000};
 
 // A display number nothing listens on (Xvfb -displayfd picks the lowest
 // free ones).
@@ -52,29 +48,6 @@ struct TerminalRun {
     winsize size_before{};
     winsize size_after{};
 };
-
-// The test's environment without `removed`, then with `added`.
-std::vector<std::string> environment(const std::vector<std::string>& removed, const Env& added) {
-    std::vector<std::string> entries;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        bool dropped = false;
-        for (const std::string& key : removed) {
-            dropped = dropped || key == name;
-        }
-        for (const auto& [key, value] : added) {
-            dropped = dropped || key == name;
-        }
-        if (!dropped) {
-            entries.push_back(text);
-        }
-    }
-    for (const auto& [key, value] : added) {
-        entries.push_back(key + "=" + value);
-    }
-    return entries;
-}
 
 void drain(int master, std::string& output) {
     char buffer[4096];
@@ -106,17 +79,9 @@ TerminalRun run_on_terminal(const std::string& exe, const std::vector<std::strin
     ioctl(slave, TIOCGWINSZ, &run.size_before);
 
     std::vector<std::string> argv_strings{exe};
-    std::vector<std::string> env_strings = environment(removed, added);
-    std::vector<char*> argv;
-    for (std::string& s : argv_strings) {
-        argv.push_back(s.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& s : env_strings) {
-        envp.push_back(s.data());
-    }
-    envp.push_back(nullptr);
+    std::vector<std::string> env_strings = environment_with(added, removed);
+    const std::vector<char*> argv = pointers(argv_strings);
+    const std::vector<char*> envp = pointers(env_strings);
 
     const pid_t pid = fork();
     if (pid == 0) {
@@ -137,26 +102,15 @@ TerminalRun run_on_terminal(const std::string& exe, const std::vector<std::strin
     }
 
     // Keep reading, so that a program writing to the terminal never blocks.
-    const auto reap = [&]() -> std::optional<Ended> {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) != pid) {
-            return std::nullopt;
-        }
-        Ended ended;
-        ended.exited = WIFEXITED(status);
-        ended.status = ended.exited ? WEXITSTATUS(status) : 0;
-        ended.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-        return ended;
-    };
     const auto deadline = Clock::now() + END_TIMEOUT;
-    while (!(run.ended = reap()) && Clock::now() < deadline) {
+    while (!(run.ended = reap(pid, false)) && Clock::now() < deadline) {
         pollfd ready{master, POLLIN, 0};
         poll(&ready, 1, 5);
         drain(master, run.output);
     }
     if (!run.ended) {
         kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
+        reap(pid, true);
     }
     drain(master, run.output);
     tcgetattr(slave, &run.after);

@@ -32,35 +32,6 @@ constexpr int XVFB_DISPLAY_FD = 9;
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-// The test's environment with `overrides` replacing or adding entries.
-std::vector<std::string> environment_with(const Env& overrides) {
-    std::vector<std::string> entries;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        bool replaced = false;
-        for (const auto& [key, value] : overrides) {
-            replaced = replaced || key == name;
-        }
-        if (!replaced) {
-            entries.push_back(text);
-        }
-    }
-    for (const auto& [key, value] : overrides) {
-        entries.push_back(key + "=" + value);
-    }
-    return entries;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& strings) {
-    std::vector<char*> result;
-    for (std::string& s : strings) {
-        result.push_back(s.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
 struct Redirect {
     int target;       // descriptor in the child
     std::string path; // opened for writing (truncated), or /dev/null
@@ -110,25 +81,6 @@ std::string find_on_path(const std::string& tool) {
         }
     }
     return tool;
-}
-
-std::optional<Ended> reap(pid_t pid, bool wait) {
-    int status = 0;
-    pid_t result;
-    do {
-        result = waitpid(pid, &status, wait ? 0 : WNOHANG);
-    } while (result < 0 && errno == EINTR);
-    if (result != pid) {
-        return std::nullopt;
-    }
-    Ended ended;
-    if (WIFEXITED(status)) {
-        ended.exited = true;
-        ended.status = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        ended.signal = WTERMSIG(status);
-    }
-    return ended;
 }
 
 void kill_and_reap(pid_t pid, Millis grace) {
@@ -233,6 +185,57 @@ std::string describe(const Ended& ended) {
         return "exit status " + std::to_string(ended.status);
     }
     return "signal " + std::to_string(ended.signal) + " (" + strsignal(ended.signal) + ")";
+}
+
+std::vector<std::string> environment_with(const Env& overrides,
+                                          const std::vector<std::string>& removed) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('='));
+        bool dropped = false;
+        for (const std::string& key : removed) {
+            dropped = dropped || key == name;
+        }
+        for (const auto& [key, value] : overrides) {
+            dropped = dropped || key == name;
+        }
+        if (!dropped) {
+            entries.push_back(text);
+        }
+    }
+    for (const auto& [key, value] : overrides) {
+        entries.push_back(key + "=" + value);
+    }
+    return entries;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (std::string& s : strings) {
+        result.push_back(s.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+std::optional<Ended> reap(pid_t pid, bool wait) {
+    int status = 0;
+    pid_t result;
+    do {
+        result = waitpid(pid, &status, wait ? 0 : WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result != pid) {
+        return std::nullopt;
+    }
+    Ended ended;
+    if (WIFEXITED(status)) {
+        ended.exited = true;
+        ended.status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        ended.signal = WTERMSIG(status);
+    }
+    return ended;
 }
 
 Session::Session() {

@@ -70,6 +70,17 @@ std::string scratch(const Session& session, const std::string& name);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 
+// The test's own environment as NAME=value entries, without the names in
+// `removed` and with `overrides` replacing or adding entries.
+std::vector<std::string> environment_with(const Env& overrides,
+                                          const std::vector<std::string>& removed = {});
+// The execve form of `strings`: pointers into them, then a null pointer.
+std::vector<char*> pointers(std::vector<std::string>& strings);
+
+// The end of child `pid`: waited for when `wait`, else nothing while it still
+// runs.
+std::optional<Ended> reap(pid_t pid, bool wait);
+
 // Starts `exe` on the session's display with `env` added to (or replacing
 // entries of) the test's own environment. Truncates the output files.
 void start_program(Session& session, const std::string& exe, const Env& env = {});
