@@ -19,18 +19,21 @@ constexpr Millis END_TIMEOUT{5000};
 
 // Starts the flight with the probe and waits until it has swapped a few
 // frames, so that its window is up and the frame loop is running.
-void start_flying(Session& session) {
-    start_program(session, built().windowed, probe_env(session));
+void start_flying(Session& session, Sdl sdl) {
+    start_program(session, built().windowed, probe_env(session, sdl_env(sdl)));
     ASSERT_TRUE(wait_for_frames(session, 3, START_TIMEOUT)) << "the flight did not start";
 }
 
 } // namespace
 
-TEST(Ending, AnEscapeTapEndsTheFlightEveryTime) {
+// On both SDL 1.2 implementations.
+class EndingOn : public testing::TestWithParam<Sdl> {};
+
+TEST_P(EndingOn, AnEscapeTapEndsTheFlightEveryTime) {
     Session session;
     for (int run = 1; run <= 3; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
-        start_flying(session);
+        start_flying(session, GetParam());
         // Press and release arrive together, usually within one frame.
         ASSERT_TRUE(xdotool(session, {"key", "Escape"}));
         const std::optional<Ended> ended = wait_end(session, END_TIMEOUT);
@@ -41,11 +44,11 @@ TEST(Ending, AnEscapeTapEndsTheFlightEveryTime) {
     }
 }
 
-TEST(Ending, StopSignalsEndTheFlightBySignalAfterSdlIsShutDown) {
+TEST_P(EndingOn, StopSignalsEndTheFlightBySignalAfterSdlIsShutDown) {
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(strsignal(signal));
         Session session;
-        start_flying(session);
+        start_flying(session, GetParam());
         send_signal(session, signal);
         const std::optional<Ended> ended = wait_end(session, Millis{1000});
         ASSERT_TRUE(ended.has_value()) << "still running a second after the signal";
@@ -55,6 +58,11 @@ TEST(Ending, StopSignalsEndTheFlightBySignalAfterSdlIsShutDown) {
         expect_silent(session);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(BothSdls, EndingOn, testing::Values(Sdl::compat, Sdl::classic),
+                         [](const testing::TestParamInfo<Sdl>& info) {
+                             return sdl_id(info.param);
+                         });
 
 struct StartupFailure {
     const char* name;

@@ -23,13 +23,16 @@ std::size_t frames_swapped(const Session& session) {
 
 } // namespace
 
-TEST(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
+class Flight : public testing::TestWithParam<Sdl> {};
+
+TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     Session session;
     // The probe stops the first frame before its swap until the test lets
     // it go, so that the start-up state can be read while it lasts.
     const std::string hold = scratch(session, "hold-first-swap");
-    start_program(session, built().windowed,
-                  probe_env(session, {{"TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP", hold}}));
+    Env env = sdl_env(GetParam());
+    env.emplace_back("TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP", hold);
+    start_program(session, built().windowed, probe_env(session, env));
     ASSERT_TRUE(wait_until([&] { return file_exists(hold); }, START_TIMEOUT))
         << "the first frame was never drawn";
     const std::optional<WindowId> window = find_window(session, STEP_TIMEOUT);
@@ -74,3 +77,8 @@ TEST(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     EXPECT_GE(swaps.size(), PACED_FRAMES);
     expect_paced(swaps);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothSdls, Flight, testing::Values(Sdl::compat, Sdl::classic),
+                         [](const testing::TestParamInfo<Sdl>& info) {
+                             return sdl_id(info.param);
+                         });

@@ -213,12 +213,6 @@ std::string printable(const std::string& bytes) {
     return shown;
 }
 
-enum class Sdl { compat, classic };
-
-void PrintTo(Sdl sdl, std::ostream* out) {
-    *out << (sdl == Sdl::compat ? "sdl12-compat" : "classic SDL 1.2");
-}
-
 // How the video system is (not) reachable.
 struct Situation {
     const char* name;
@@ -272,12 +266,7 @@ TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
         << "an X server listens on the unreachable display";
 
     Session session;
-    Env added = probe_env(session);
-    if (sdl == Sdl::classic) {
-        for (const auto& entry : classic_sdl_env()) {
-            added.push_back(entry);
-        }
-    }
+    Env added = probe_env(session, sdl_env(sdl));
     // A terminal a text-mode driver knows how to drive.
     added.emplace_back("TERM", "xterm");
     // As in any desktop session; without it SDL 2's Wayland probe complains.
@@ -306,7 +295,7 @@ TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
 
 std::string case_name(const testing::TestParamInfo<std::tuple<Sdl, Situation>>& info) {
     const auto& [sdl, situation] = info.param;
-    return std::string(sdl == Sdl::compat ? "sdl12_compat_" : "classic_sdl_") + situation.name;
+    return sdl_id(sdl) + "_" + situation.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSdls, StartupFailure,

@@ -114,4 +114,16 @@ Env classic_sdl_env() {
     return {{"LD_LIBRARY_PATH", built().classic_sdl_libdir}, {"SDL_AUDIODRIVER", "dummy"}};
 }
 
+void PrintTo(Sdl sdl, std::ostream* out) {
+    *out << (sdl == Sdl::compat ? "sdl12-compat" : "classic SDL 1.2");
+}
+
+Env sdl_env(Sdl sdl) {
+    return sdl == Sdl::classic ? classic_sdl_env() : Env{};
+}
+
+std::string sdl_id(Sdl sdl) {
+    return sdl == Sdl::compat ? "sdl12_compat" : "classic_sdl";
+}
+
 } // namespace e2e

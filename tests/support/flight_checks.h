@@ -6,6 +6,7 @@
 #include "probe_output.h"
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,13 @@ std::map<long, Image> fly_and_capture(Session& session, const std::string& exe,
 
 // Environment for running on classic SDL 1.2 instead of sdl12-compat.
 Env classic_sdl_env();
+
+// The two SDL 1.2 implementations the program must run on.
+enum class Sdl { compat, classic };
+void PrintTo(Sdl sdl, std::ostream* out);
+// What to add to the environment to run on `sdl`.
+Env sdl_env(Sdl sdl);
+// A name usable in a test's name: "sdl12_compat" or "classic_sdl".
+std::string sdl_id(Sdl sdl);
 
 } // namespace e2e
