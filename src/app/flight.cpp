@@ -5,9 +5,6 @@
 #include "app/gl_state.h"
 #include "app/stop_signals.h"
 #include "app/video_driver.h"
-#include "camera/camera.h"
-#include "geometry/tube_mesh.h"
-#include "render/draw_scene.h"
 
 #include <cstdint>
 #include <new>
@@ -29,7 +26,7 @@ void wait_for_frame_end(Uint32 frame_start) {
 
 } // namespace
 
-int run_flight(Uint32 video_flags) {
+int run_flight(Uint32 video_flags, SceneDrawer draw) {
     install_stop_signals();
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         return EXIT_STARTUP_FAILURE;
@@ -54,7 +51,7 @@ int run_flight(Uint32 video_flags) {
     do {
         const Uint32 frame_start = SDL_GetTicks();
         camera_step(camera, path_step);
-        draw_scene(camera, mesh);
+        draw(camera, mesh);
         wait_for_frame_end(frame_start);
         SDL_GL_SwapBuffers();
 
