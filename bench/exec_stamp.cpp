@@ -3,7 +3,8 @@
 // replaces itself with PROGRAM, so that a start-up probe inside PROGRAM can
 // measure from the moment of exec. Variables such as LD_PRELOAD go through
 // here, not around, so that they apply to PROGRAM alone.
-#include <time.h>
+#include "monotonic_clock.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,8 +13,7 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::int64_t exec_ns = monotonic_ns();
     int first = 1;
     for (; first < argc && std::strchr(argv[first], '=') != nullptr; ++first) {
         const std::string assignment = argv[first];
@@ -24,8 +24,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tubeflight_exec_stamp [NAME=VALUE...] PROGRAM [ARGS...]\n");
         return 2;
     }
-    const long long ns = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-    setenv("TUBEFLIGHT_EXEC_NS", std::to_string(ns).c_str(), 1);
+    setenv("TUBEFLIGHT_EXEC_NS", std::to_string(exec_ns).c_str(), 1);
     execvp(argv[first], argv + first);
     std::perror("tubeflight_exec_stamp: exec");
     return 127;

@@ -17,9 +17,10 @@
 //
 // Each hook forwards to the next definition of its symbol. Lines are written
 // as they happen, since the program may end by a signal.
+#include "monotonic_clock.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -36,18 +37,13 @@ bool flushed = false;
 bool init_seen = false;
 bool mode_seen = false;
 
-long long monotonic_ns() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
-
-void note(const char* event, long long ns) {
+void note(const char* event, std::int64_t ns) {
     if (log_fd < 0) {
         return;
     }
     char line[96];
-    const int length = std::snprintf(line, sizeof line, "%s %lld\n", event, ns);
+    const int length =
+        std::snprintf(line, sizeof line, "%s %lld\n", event, static_cast<long long>(ns));
     if (length > 0 && write(log_fd, line, static_cast<std::size_t>(length)) < 0) {
         log_fd = -1;
     }
@@ -58,7 +54,7 @@ template <typename Function> Function next(const char* name) {
 }
 
 __attribute__((constructor)) void open_log() {
-    const long long loaded = monotonic_ns();
+    const std::int64_t loaded = monotonic_ns();
     const char* path = std::getenv("TUBEFLIGHT_STARTUP_LOG");
     if (path == nullptr || *path == '\0') {
         return;

@@ -57,20 +57,9 @@ TEST(ClassicSdl, BothBuildsStartFlyPacedAndEndOnEscape) {
         ASSERT_TRUE(window.has_value());
         EXPECT_EQ(window_name(session, *window), TITLE_LINE);
         if (build.windowed) {
-            const Geometry geometry = window_geometry(session, *window);
-            EXPECT_EQ(geometry.width, SCREEN_WIDTH);
-            EXPECT_EQ(geometry.height, SCREEN_HEIGHT);
-            const Point pointer = pointer_position(session);
-            EXPECT_EQ(pointer.x - geometry.x, SCREEN_WIDTH / 2);
-            EXPECT_EQ(pointer.y - geometry.y, SCREEN_HEIGHT / 2);
+            expect_display_window_with_centred_pointer(session, *window);
         }
-
-        const std::optional<Ended> ended = hold_escape(session);
-        ASSERT_TRUE(ended.has_value()) << "still running after Escape";
-        EXPECT_TRUE(ended->exited && ended->status == 0) << describe(*ended);
-        EXPECT_EQ(sdl_quit_calls(session), 1);
-        expect_silent(session);
-        expect_paced(read_swap_log(swap_log(session)));
+        expect_escape_ends_flight(session);
     }
 }
 

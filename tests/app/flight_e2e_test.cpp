@@ -40,12 +40,7 @@ TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
 
     // Start-up, during the first frame.
     EXPECT_EQ(window_name(session, *window), START_CAPTION);
-    const Geometry geometry = window_geometry(session, *window);
-    EXPECT_EQ(geometry.width, SCREEN_WIDTH);
-    EXPECT_EQ(geometry.height, SCREEN_HEIGHT);
-    const Point pointer = pointer_position(session);
-    EXPECT_EQ(pointer.x - geometry.x, SCREEN_WIDTH / 2);
-    EXPECT_EQ(pointer.y - geometry.y, SCREEN_HEIGHT / 2);
+    expect_display_window_with_centred_pointer(session, *window);
     EXPECT_EQ(frames_swapped(session), 0u);
     EXPECT_EQ(read_file(mode_log(session)), "640 480 32 0x40000003 ok\n");
 
@@ -67,15 +62,8 @@ TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     EXPECT_EQ(window_name(session, *window), TITLE_LINE);
 
     // Escape held down for 100 ms ends it with status 0, SDL shut down.
-    const std::optional<Ended> ended = hold_escape(session);
-    ASSERT_TRUE(ended.has_value()) << "still running after Escape";
-    EXPECT_TRUE(ended->exited && ended->status == 0) << describe(*ended);
-    EXPECT_EQ(sdl_quit_calls(session), 1);
-    expect_silent(session);
-
-    const std::vector<SwapRecord> swaps = read_swap_log(swap_log(session));
-    EXPECT_GE(swaps.size(), PACED_FRAMES);
-    expect_paced(swaps);
+    expect_escape_ends_flight(session);
+    EXPECT_GE(read_swap_log(swap_log(session)).size(), PACED_FRAMES);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSdls, Flight, testing::Values(Sdl::compat, Sdl::classic),

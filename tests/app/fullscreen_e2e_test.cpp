@@ -17,10 +17,5 @@ TEST(Fullscreen, AsksForFullScreenFliesPacedAndEndsOnEscape) {
     ASSERT_TRUE(window.has_value());
     EXPECT_EQ(window_name(session, *window), TITLE_LINE);
 
-    const std::optional<Ended> ended = hold_escape(session);
-    ASSERT_TRUE(ended.has_value()) << "still running after Escape";
-    EXPECT_TRUE(ended->exited && ended->status == 0) << describe(*ended);
-    EXPECT_EQ(sdl_quit_calls(session), 1);
-    expect_silent(session);
-    expect_paced(read_swap_log(swap_log(session)));
+    expect_escape_ends_flight(session);
 }

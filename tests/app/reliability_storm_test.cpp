@@ -5,12 +5,12 @@
 // and Escape still ends it.
 #include "flight_checks.h"
 #include "harness.h"
+#include "monotonic_clock.h"
 #include "probe_output.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
 #include <thread>
 
 using namespace e2e;
@@ -39,12 +39,6 @@ constexpr long MIN_STORM_EVENTS = 2500;
 // are whole milliseconds give or take a few microseconds: "within 1 ms" is
 // at most one tick apart.
 constexpr std::int64_t MEDIAN_TOLERANCE_NS = 1'500'000;
-
-std::int64_t monotonic_ns() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
 
 struct Span {
     std::int64_t from = 0; // CLOCK_MONOTONIC, as the probe logs swaps

@@ -1,5 +1,7 @@
 #include "flight_checks.h"
 
+#include "app/gl_state.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -57,6 +59,24 @@ std::optional<Ended> hold_escape(Session& session) {
     std::this_thread::sleep_for(Millis{100});
     xdotool(session, {"keyup", "Escape"});
     return wait_end(session, Millis{5000});
+}
+
+void expect_display_window_with_centred_pointer(const Session& session, WindowId window) {
+    const Geometry geometry = window_geometry(session, window);
+    EXPECT_EQ(geometry.width, SCREEN_WIDTH);
+    EXPECT_EQ(geometry.height, SCREEN_HEIGHT);
+    const Point pointer = pointer_position(session);
+    EXPECT_EQ(pointer.x - geometry.x, SCREEN_WIDTH / 2);
+    EXPECT_EQ(pointer.y - geometry.y, SCREEN_HEIGHT / 2);
+}
+
+void expect_escape_ends_flight(Session& session) {
+    const std::optional<Ended> ended = hold_escape(session);
+    ASSERT_TRUE(ended.has_value()) << "still running after Escape";
+    EXPECT_TRUE(ended->exited && ended->status == 0) << describe(*ended);
+    EXPECT_EQ(sdl_quit_calls(session), 1);
+    expect_silent(session);
+    expect_paced(read_swap_log(swap_log(session)));
 }
 
 void expect_silent(const Session& session) {

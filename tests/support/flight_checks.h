@@ -22,6 +22,13 @@ bool wait_for_frames(const Session& session, std::size_t count, Millis timeout);
 // Holds Escape down for 100 ms and waits for the program to end.
 std::optional<Ended> hold_escape(Session& session);
 
+// The window is the display's size and the pointer sits at its centre.
+void expect_display_window_with_centred_pointer(const Session& session, WindowId window);
+
+// Escape held down ends the flight with status 0, SDL shut down once, nothing
+// printed, and every frame paced.
+void expect_escape_ends_flight(Session& session);
+
 // The program wrote nothing to stdout or stderr.
 void expect_silent(const Session& session);
 

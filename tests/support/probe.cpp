@@ -20,6 +20,8 @@
 //                                   per SDL_SetVideoMode
 //
 // Frames are numbered from 1, the first swap.
+#include "monotonic_clock.h"
+
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -29,7 +31,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,12 +98,6 @@ template <typename Function> Function next_symbol(const char* name) {
         std::abort(); // the probe was loaded into something that is not SDL 1.2
     }
     return reinterpret_cast<Function>(symbol);
-}
-
-std::int64_t monotonic_ns() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 // Appends one whole line with a single write, so that a reader polling the

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <time.h>
+
+#include <cstdint>
+
+// CLOCK_MONOTONIC now, in nanoseconds: the clock the probes stamp with, so
+// that their logs and the tests' own readings compare directly.
+inline std::int64_t monotonic_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
