@@ -1,6 +1,5 @@
 // The same executables on classic SDL 1.2.15 instead of sdl12-compat.
 #include "app/flight.h"
-#include "app/gl_state.h"
 #include "flight_checks.h"
 #include "harness.h"
 #include "probe_output.h"

@@ -1,6 +1,5 @@
 // One run of the windowed executable, watched from start-up to Escape.
 #include "app/flight.h"
-#include "app/gl_state.h"
 #include "flight_checks.h"
 #include "harness.h"
 #include "probe_output.h"
