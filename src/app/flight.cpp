@@ -5,9 +5,10 @@
 #include "app/gl_state.h"
 #include "app/stop_signals.h"
 #include "app/video_driver.h"
+#include "app/window_scaling.h"
 
 #include <cstdint>
-#include <new>
+#include <exception>
 
 namespace {
 
@@ -28,6 +29,7 @@ void wait_for_frame_end(Uint32 frame_start) {
 
 int run_flight(Uint32 video_flags, SceneDrawer draw) {
     install_stop_signals();
+    prefer_unscaled_window(video_flags);
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         return EXIT_STARTUP_FAILURE;
     }
@@ -43,7 +45,7 @@ int run_flight(Uint32 video_flags, SceneDrawer draw) {
     bool quit = false;
     try {
         build_tube_mesh(RINGS, SIDES, mesh);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) { // no storage for the mesh
         SDL_Quit();
         return EXIT_STARTUP_FAILURE;
     }

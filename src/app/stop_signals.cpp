@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <initializer_list>
 
 namespace {
 
@@ -18,8 +19,13 @@ void install_stop_signals() {
     action.sa_handler = on_stop_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        struct sigaction inherited {};
+        sigaction(signal, nullptr, &inherited);
+        if (inherited.sa_handler != SIG_IGN) {
+            sigaction(signal, &action, nullptr);
+        }
+    }
 }
 
 int stop_signal() {

@@ -1,9 +1,12 @@
 #pragma once
 
-// SIGINT and SIGTERM end the flight at the bottom of the current frame, so
-// that SDL is shut down (and a full-screen mode restored) before the process
-// ends by the signal. Install before SDL_Init: SDL leaves a handler that is
-// already set alone instead of turning the signal into a quit event.
+// SIGHUP, SIGINT and SIGTERM end the flight at the bottom of the current
+// frame, so that SDL is shut down (and a full-screen mode restored) before
+// the process ends by the signal. Install before SDL_Init: SDL leaves a
+// handler that is already set alone instead of turning the signal into a
+// quit event. A signal that the parent set to be ignored stays ignored, as
+// SDL itself does: a background job must not be reached by the terminal's
+// Ctrl-C.
 void install_stop_signals();
 
 // The signal that asked the flight to stop, or 0.

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
+#include <stdexcept>
 
 bool mesh_built = false;
 
@@ -78,6 +80,10 @@ void fill_positions(int rings, int sides, TubeMesh& mesh) {
 } // namespace
 
 void build_tube_mesh(int rings, int sides, TubeMesh& mesh) {
+    // Triangle corners are 32-bit indices: every vertex must be reachable.
+    if (rings <= 0 || sides <= 0 || rings > std::numeric_limits<std::int32_t>::max() / sides) {
+        throw std::invalid_argument("tube counts must be positive with a 32-bit product");
+    }
     const std::size_t n = static_cast<std::size_t>(rings) * static_cast<std::size_t>(sides);
     // A mesh already built for these counts keeps its topology and colours.
     // Any other mesh is built in full, so that positions never land outside

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -13,6 +14,9 @@ struct Vertex {
     float green;
     float blue;
 };
+// Drawing hands &x and &red to OpenGL as arrays of three floats.
+static_assert(sizeof(Vertex) == 6 * sizeof(float) && offsetof(Vertex, red) == 3 * sizeof(float),
+              "Vertex must be six packed floats, colour after position");
 
 // Corner indices into the vertex array, drawn in the order a, b, c.
 struct Triangle {
@@ -35,6 +39,7 @@ extern bool mesh_built;
 
 // Builds a closed tube of radius 0.5 around the knot curve: `rings` circles
 // of `sides` vertices, joined by one helical strip of triangles, with a
-// six-colour pattern. Both counts must be positive. Throws std::bad_alloc
-// when the arrays cannot be obtained.
+// six-colour pattern. Throws std::invalid_argument unless both counts are
+// positive and rings * sides fits a 32-bit index, and std::bad_alloc when
+// the arrays cannot be obtained.
 void build_tube_mesh(int rings, int sides, TubeMesh& mesh);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 #include <vector>
 
 // Every test runs in a fresh process, so the first build_tube_mesh of a
@@ -160,4 +161,17 @@ TEST(TubeMesh, EveryOtherMeshIsBuiltInFullForItsOwnCounts) {
     // Small counts wrap every index: 2 x 3 gives triangle 2v + 1 = (v, v+1, v+4) mod 6.
     const TubeMesh small = built(2, 3);
     EXPECT_EQ(corners(small.triangles[11]), (Corners{5, 0, 3}));
+
+    // Counts that are not positive, or whose product leaves 32-bit indices,
+    // are refused before anything is sized, and the mesh is left as it was.
+    const struct {
+        int rings;
+        int sides;
+    } refused[] = {{0, 16}, {256, 0}, {-1, 16}, {256, -16}, {65536, 32768}, {65536, 65536}};
+    for (const auto& c : refused) {
+        TubeMesh untouched = small;
+        EXPECT_THROW(build_tube_mesh(c.rings, c.sides, untouched), std::invalid_argument)
+            << c.rings << " x " << c.sides;
+        EXPECT_EQ(untouched.vertices.size(), 6u);
+    }
 }
