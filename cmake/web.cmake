@@ -1,0 +1,44 @@
+# The browser build (configured with `emcmake cmake`): tubeflight-web, the
+# flight's geometry, camera, drawing and start-up code with the browser shell
+# of src/web, as a static site in <build>/site: index.html, tubeflight-web.js
+# and tubeflight-web.wasm.
+
+set(TUBEFLIGHT_SITE_DIR ${CMAKE_BINARY_DIR}/site)
+
+add_executable(tubeflight-web
+  src/web/main.cpp
+  src/web/glu_matrices.cpp
+  src/app/events.cpp
+  src/app/flight_steps.cpp
+  src/app/gl_state.cpp
+  src/app/video_driver.cpp
+  src/camera/camera.cpp
+  src/geometry/knot.cpp
+  src/geometry/tube_mesh.cpp
+  src/geometry/vec3.cpp
+  src/render/draw_scene.cpp)
+target_include_directories(tubeflight-web PRIVATE src)
+# WebAssembly has no fused multiply-add; contraction stays off all the same,
+# as in the desktop build.
+target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-contract=off)
+target_link_options(tubeflight-web PRIVATE
+  # SDL 1.2 and OpenGL 1.x immediate mode with GLU, emulated on WebGL.
+  -sLEGACY_GL_EMULATION=1
+  # The canvas keeps the drawn frame readable after it is shown, so that a
+  # still can be saved from the page and read back by the tests.
+  -sGL_TESTING=1
+  -sENVIRONMENT=web)
+set_target_properties(tubeflight-web PROPERTIES
+  SUFFIX ".js"
+  RUNTIME_OUTPUT_DIRECTORY ${TUBEFLIGHT_SITE_DIR}
+  # emcc's JavaScript optimiser needs Debian's acorn, which a Node.js not
+  # from Debian does not look for.
+  RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
+
+# The page is ours, not emcc's: copied as written.
+add_custom_command(OUTPUT ${TUBEFLIGHT_SITE_DIR}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/src/web/index.html
+          ${TUBEFLIGHT_SITE_DIR}/index.html
+  DEPENDS ${PROJECT_SOURCE_DIR}/src/web/index.html
+  VERBATIM)
+add_custom_target(tubeflight-web-page ALL DEPENDS ${TUBEFLIGHT_SITE_DIR}/index.html)

@@ -1,0 +1,46 @@
+#include "app/flight_steps.h"
+
+#include "app/events.h"
+#include "app/flight.h"
+#include "app/gl_state.h"
+#include "app/video_driver.h"
+
+#include <exception>
+
+#ifdef __EMSCRIPTEN__
+// Emscripten's SDL headers leave out the SDL 1.2 name of the keyboard state;
+// its SDL library still provides it.
+extern "C" Uint8* SDL_GetKeyState(int* numkeys);
+#endif
+
+bool start_flight(Uint32 video_flags, Camera& camera, TubeMesh& mesh) {
+    if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
+        return false;
+    }
+    if (SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, video_flags) == nullptr ||
+        !video_driver_shows_a_display()) {
+        SDL_Quit();
+        return false;
+    }
+    SDL_WM_SetCaption(START_CAPTION, "");
+    init_gl_state();
+    SDL_WarpMouse(SCREEN_WIDTH / 2, SCREEN_HEIGHT / 2);
+    camera = START_CAMERA;
+    try {
+        build_tube_mesh(RINGS, SIDES, mesh);
+    } catch (const std::exception&) { // no storage for the mesh
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+void finish_frame(bool& quit) {
+    const Uint8* const keys = SDL_GetKeyState(nullptr);
+    if (keys[SDLK_ESCAPE] != 0) {
+        quit = true;
+    }
+    SDL_WM_SetCaption(TITLE_LINE, "");
+    drain_events(quit);
+    SDL_PumpEvents();
+}

@@ -1,0 +1,92 @@
+// Entry point of the browser build. Start-up is the desktop flight's; the
+// busy-wait loop is replaced by the browser's frame callback, which draws at
+// most one frame per call and starts a frame only once 16 ms have passed
+// since the last one started. Each frame still advances the flight by one
+// step, so the N-th frame drawn is the desktop program's N-th frame.
+//
+// argv[1], when given, is the last frame to draw: the flight stops after it
+// and leaves it on the canvas. The page is told of every frame and of the
+// end through Module.flightFrame(frame) and Module.flightEnded(frame,
+// by_escape), and of a failed start-up through Module.flightFailed().
+#include "app/flight.h"
+#include "app/flight_steps.h"
+#include "app/frame_clock.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// The process-wide objects of the flight, as on the desktop.
+TubeMesh mesh;
+Camera camera = START_CAMERA;
+std::int32_t path_step = 0;
+
+struct BrowserLoop {
+    long frames_drawn = 0;
+    long last_frame = 0; // 0: fly until Escape
+    Uint32 frame_start = 0;
+    bool quit = false;
+};
+BrowserLoop loop;
+
+// The page's hooks, each optional.
+EM_JS(void, tell_page_of_frame, (long frame), {
+    if (Module.flightFrame)
+        Module.flightFrame(frame);
+});
+EM_JS(void, tell_page_of_end, (long frame, int by_escape), {
+    if (Module.flightEnded)
+        Module.flightEnded(frame, by_escape);
+});
+EM_JS(void, tell_page_of_failure, (), {
+    if (Module.flightFailed)
+        Module.flightFailed();
+});
+
+void browser_frame() {
+    const Uint32 now = SDL_GetTicks();
+    if (loop.frames_drawn > 0 && !frame_period_over(loop.frame_start, now)) {
+        return; // too early: this browser frame shows the last one again
+    }
+    loop.frame_start = now;
+    camera_step(camera, path_step);
+    draw_scene(camera, mesh);
+    // The browser presents the frame when this callback returns.
+    SDL_GL_SwapBuffers();
+    ++loop.frames_drawn;
+    tell_page_of_frame(loop.frames_drawn);
+
+    finish_frame(loop.quit);
+    if (loop.quit || loop.frames_drawn == loop.last_frame) {
+        // Nothing is drawn any more, so the canvas keeps the last frame.
+        // SDL is left as it is: shutting it down would not clear the canvas
+        // and the browser's SDL does nothing on SDL_Quit.
+        emscripten_cancel_main_loop();
+        tell_page_of_end(loop.frames_drawn, loop.quit ? 1 : 0);
+    }
+}
+
+long last_frame_argument(int argc, char** argv) {
+    if (argc < 2) {
+        return 0;
+    }
+    char* end = nullptr;
+    const long frame = std::strtol(argv[1], &end, 10);
+    return *end == '\0' && frame > 0 ? frame : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    loop.last_frame = last_frame_argument(argc, argv);
+    if (!start_flight(WINDOWED_VIDEO_FLAGS, camera, mesh)) {
+        tell_page_of_failure();
+        return 1;
+    }
+    // Rate 0: called from requestAnimationFrame. Never returns.
+    emscripten_set_main_loop(browser_frame, 0, 1);
+    return 0;
+}
