@@ -41,6 +41,10 @@ EM_JS(void, tell_page_of_end, (long frame, int by_escape), {
     if (Module.flightEnded)
         Module.flightEnded(frame, by_escape);
 });
+// Emscripten's SDL sets a video mode even where the browser gives no WebGL
+// context, and the first GL call then fails: this is asked before start-up.
+EM_JS(int, browser_offers_webgl, (),
+      { return document.createElement('canvas').getContext('webgl') ? 1 : 0; });
 EM_JS(void, tell_page_of_failure, (), {
     if (Module.flightFailed)
         Module.flightFailed();
@@ -82,7 +86,7 @@ long last_frame_argument(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     loop.last_frame = last_frame_argument(argc, argv);
-    if (!start_flight(WINDOWED_VIDEO_FLAGS, camera, mesh)) {
+    if (browser_offers_webgl() == 0 || !start_flight(WINDOWED_VIDEO_FLAGS, camera, mesh)) {
         tell_page_of_failure();
         return 1;
     }
