@@ -7,7 +7,10 @@
 //   - unpaced frame cost: the page with a clock that advances 16 ms per read
 //     (the frame never waits) and Chromium's frame-rate limit off, against
 //     the desktop program with the probe's fast clock (as scripts/bench
-//     measures it), and their ratio within the round;
+//     measures it), and their ratio within the round; and how much of the
+//     browser's frame is the frame callback itself (WebAssembly, the GL
+//     emulation and the WebGL calls; the rest is Chromium rasterising and
+//     presenting the frame);
 //   - frame difference: frames 1, 45, 90 and 180 of both.
 // Usage (on an X display): node web_bench.mjs --site DIR --exe TUBEFLIGHT
 //        --probe LIBPROBE [--rounds N] [--frames N]
@@ -63,18 +66,27 @@ async function desktopUnpacedMs() {
 }
 
 // Opens #frame=FRAMES in `browser`, optionally with the fast clock, and
-// returns the page's flight record.
+// returns the page's flight record, with the durations of the frame
+// callbacks past the warm-up in `callbackMs`.
 async function flyPage(browser, url, fastClock) {
   const page = await browser.newPage();
-  if (fastClock) {
-    await page.evaluateOnNewDocument(() => {
+  await page.evaluateOnNewDocument((fast) => {
+    if (fast) {
       let now = Date.now();
       Date.now = () => (now += 16);
+    }
+    window.callbackMs = [];
+    const request = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (callback) => request((time) => {
+      const start = performance.now();
+      callback(time);
+      window.callbackMs.push(performance.now() - start);
     });
-  }
+  }, fastClock);
   await page.goto(`${url}index.html#frame=${frames}`);
   await page.waitForFunction(() => window.flight.ended, { timeout: 300000, polling: 100 });
-  const flight = await page.evaluate(() => window.flight);
+  const flight = await page.evaluate((warmup) =>
+    ({ ...window.flight, callbackMs: window.callbackMs.slice(warmup) }), WARMUP);
   await page.close();
   return flight;
 }
@@ -85,7 +97,9 @@ async function flyPage(browser, url, fastClock) {
 const perFrameMs = (flight) => (flight.lastFrameMs - flight.firstFrameMs) / (flight.frames - 1);
 
 const server = await serveSite(options.site);
-const results = { firstFrame: [], paced: [], browserUnpaced: [], desktopUnpaced: [], ratio: [] };
+const results = {
+  firstFrame: [], paced: [], browserUnpaced: [], callback: [], desktopUnpaced: [], ratio: [],
+};
 try {
   for (let round = 1; round <= rounds; ++round) {
     let browser = await launchChromium();
@@ -99,10 +113,12 @@ try {
     await browser.close();
     const desktop = await desktopUnpacedMs();
     results.browserUnpaced.push(perFrameMs(unpaced));
+    results.callback.push(median(unpaced.callbackMs));
     results.desktopUnpaced.push(desktop);
     results.ratio.push(perFrameMs(unpaced) / desktop);
     console.log(`round ${round}: first frame ${paced.firstFrameMs.toFixed(0)} ms, paced ` +
       `${perFrameMs(paced).toFixed(2)} ms, unpaced ${perFrameMs(unpaced).toFixed(2)} ms ` +
+      `(callback ${median(unpaced.callbackMs).toFixed(2)} ms) ` +
       `(desktop ${desktop.toFixed(2)} ms)`);
   }
 
@@ -128,6 +144,7 @@ try {
   row('time to first frame, fresh browser (ms)', results.firstFrame, 0);
   row('paced frame interval, browser (ms)', results.paced);
   row('unpaced frame cost, browser (ms)', results.browserUnpaced);
+  row('  of which the frame callback (ms)', results.callback);
   row('unpaced frame cost, desktop (ms)', results.desktopUnpaced);
   row('browser / desktop unpaced cost', results.ratio);
   console.log(differences.join('\n'));
