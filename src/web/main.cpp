@@ -41,6 +41,16 @@ EM_JS(void, tell_page_of_end, (long frame, int by_escape), {
     if (Module.flightEnded)
         Module.flightEnded(frame, by_escape);
 });
+// The time of the browser frame being drawn, in milliseconds since the page
+// was opened: the timestamp that the browser gives every frame callback of
+// one display refresh. The moment a callback happens to run wanders by a few
+// milliseconds from one refresh to the next; measured by SDL_GetTicks, a
+// refresh 16.7 ms after the last frame's could read as 15 ms and be left
+// out, so that about one refresh in six showed the same frame twice.
+EM_JS(double, browser_frame_time_ms, (), {
+    const time = document.timeline ? document.timeline.currentTime : null;
+    return time == null ? performance.now() : time;
+});
 // Emscripten's SDL sets a video mode even where the browser gives no WebGL
 // context, and the first GL call then fails: this is asked before start-up.
 EM_JS(int, browser_offers_webgl, (),
@@ -51,7 +61,8 @@ EM_JS(void, tell_page_of_failure, (), {
 });
 
 void browser_frame() {
-    const Uint32 now = SDL_GetTicks();
+    // Whole milliseconds, modulo 2^32 as SDL's clock runs.
+    const Uint32 now = static_cast<Uint32>(static_cast<std::uint64_t>(browser_frame_time_ms()));
     if (loop.frames_drawn > 0 && !frame_period_over(loop.frame_start, now)) {
         return; // too early: this browser frame shows the last one again
     }
