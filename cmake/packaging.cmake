@@ -12,6 +12,19 @@ include(GNUInstallDirs)
 
 set(TUBEFLIGHT_INSTALL_GAMESDIR games)
 install(TARGETS tubeflight tubeflight-fs RUNTIME DESTINATION ${TUBEFLIGHT_INSTALL_GAMESDIR})
+# A stripped install (cpack, `cmake --install --strip`) drops the compilers'
+# .comment notes too, as a Debian package build does.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(name tubeflight tubeflight-fs)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TUBEFLIGHT_INSTALL_GAMESDIR}/\${name}\"
+                      RESULT_VARIABLE failed)
+      if(failed)
+        message(FATAL_ERROR \"objcopy could not strip \${name}\")
+      endif()
+    endforeach()
+  endif()")
 
 # The AppStream id (reverse DNS), which also names the desktop entries and
 # the icons, and the project's public home. The project has no registered
