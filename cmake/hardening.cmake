@@ -1,9 +1,11 @@
 # Release builds, and so the Debian package, get the hardening of a Debian
-# package build (dpkg-buildflags with hardening=+all): -O2, stack protector
-# and stack-clash probes, fortified libc calls, control-flow protection,
-# format-string checks, full RELRO with immediate binding, and
-# position-independent executables. The floating-point options set beside
-# the warnings stay as they are; none of these flags changes rounding.
+# package build (dpkg-buildflags with hardening=+all: -O2, stack protector,
+# fortified libc calls, format-string checks, full RELRO with immediate
+# binding, position-independent executables) and the stack-clash probes and
+# control-flow protection that later Debian releases add by default. The
+# floating-point options set beside the warnings stay as they are; none of
+# these flags changes rounding, which the geometry and camera rounding
+# tests check bit for bit.
 # TUBEFLIGHT_HARDEN=OFF gives the plain CMake Release build (-O3), which
 # scripts/bench builds as well to compare frame costs.
 
