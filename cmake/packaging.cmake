@@ -40,32 +40,13 @@ set(TUBEFLIGHT_MAINTAINER "tubeflight maintainers <maintainers@users.noreply.c-s
     CACHE STRING "Maintainer line of the Debian package")
 
 # The release date as the Debian changelog writes it, for example
-# "Tue, 08 Dec 2026 00:00:00 +0000"; the weekday by Sakamoto's method.
-string(REGEX MATCH "^([0-9][0-9][0-9][0-9])-0*([1-9][0-9]*)-0*([1-9][0-9]*)$" date_ok "${TUBEFLIGHT_RELEASE_DATE}")
-if(NOT date_ok)
-  message(FATAL_ERROR "TUBEFLIGHT_RELEASE_DATE '${TUBEFLIGHT_RELEASE_DATE}' is not YYYY-MM-DD")
+# "Tue, 08 Dec 2026 00:00:00 +0000".
+execute_process(COMMAND env LC_ALL=C date -u -R -d "${TUBEFLIGHT_RELEASE_DATE}"
+                OUTPUT_VARIABLE TUBEFLIGHT_RELEASE_DATE_RFC2822
+                OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "TUBEFLIGHT_RELEASE_DATE '${TUBEFLIGHT_RELEASE_DATE}' is not a date")
 endif()
-set(year ${CMAKE_MATCH_1})
-set(month ${CMAKE_MATCH_2})
-set(day ${CMAKE_MATCH_3})
-set(month_offsets 0 3 2 5 0 3 5 1 4 6 2 4)
-set(month_names Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-set(day_names Sun Mon Tue Wed Thu Fri Sat)
-math(EXPR month_index "${month} - 1")
-list(GET month_offsets ${month_index} offset)
-list(GET month_names ${month_index} month_name)
-set(y ${year})
-if(month LESS 3)
-  math(EXPR y "${year} - 1")
-endif()
-math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${day}) % 7")
-list(GET day_names ${weekday} day_name)
-set(day2 ${day})
-if(day LESS 10)
-  set(day2 0${day})
-endif()
-set(TUBEFLIGHT_RELEASE_DATE_RFC2822 "${day_name}, ${day2} ${month_name} ${year} 00:00:00 +0000")
-unset(date_ok)
 
 # Files made from templates and compressed for the package, all under one
 # directory of the build tree.
