@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs a built tree into a scratch prefix and checks what lands there,
-# then builds the Debian package, checks its control data and contents
-# against that install, checks its dependencies resolve on this system,
-# installs it into a private dpkg root and flies both installed executables
-# on a private X server until Escape.
+# Installs a built tree into a scratch prefix and checks what lands there
+# (manual page, desktop entries, icons, AppStream metadata, licence and
+# changelog, all validated), then builds the Debian package, checks its
+# control data and contents against that install, has lintian pass it with
+# no error or warning, checks its dependencies resolve on this system,
+# installs it into a private dpkg root, checks the installed executables'
+# hardening and flies both on a private X server until Escape.
+# Needs no superuser.
 # Usage: package_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 
@@ -27,48 +30,99 @@ pass() { ((failures > group_start)) || echo "ok: $*"; }
 
 executables=(tubeflight tubeflight-fs)
 icon_sizes=(48x48 128x128)
+# Games and demos: executables in games/, manual page in section 6.
+games_dir=games
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
 
 # --- cmake --install -------------------------------------------------------
 prefix=$work/prefix
 cmake --install "$build_dir" --prefix "$prefix" >"$work/install.log"
 
+# The AppStream id names the metadata file, the desktop entries and the
+# icons alike.
+metainfos=("$prefix"/share/metainfo/*.metainfo.xml)
+app_id=$(basename "${metainfos[0]}" .metainfo.xml)
+[[ ${#metainfos[@]} -eq 1 && -f "${metainfos[0]}" ]] ||
+  fail "install has not exactly one AppStream metadata file: ${metainfos[*]}"
+[[ "$app_id" =~ ^[a-z0-9_]+(\.[a-z0-9_]+)+$ ]] || fail "AppStream id '$app_id' is not reverse-DNS"
+declare -A entry_of=([tubeflight]=$app_id [tubeflight-fs]=$app_id-fs)
+
 begin
 expected_files=(
-  bin/tubeflight
-  bin/tubeflight-fs
-  share/man/man6/tubeflight.6
-  share/man/man6/tubeflight-fs.6
-  share/applications/tubeflight.desktop
-  share/applications/tubeflight-fs.desktop
+  "$games_dir/tubeflight"
+  "$games_dir/tubeflight-fs"
+  share/man/man6/tubeflight.6.gz
+  share/man/man6/tubeflight-fs.6.gz
+  "share/applications/$app_id.desktop"
+  "share/applications/$app_id-fs.desktop"
+  "share/metainfo/$app_id.metainfo.xml"
+  share/doc/tubeflight/copyright
+  share/doc/tubeflight/changelog.gz
 )
 for size in "${icon_sizes[@]}"; do
-  expected_files+=("share/icons/hicolor/$size/apps/tubeflight.png")
+  expected_files+=("share/icons/hicolor/$size/apps/$app_id.png")
 done
 for file in "${expected_files[@]}"; do
   [[ -e "$prefix/$file" ]] || fail "install is missing $file"
 done
 for name in "${executables[@]}"; do
-  [[ -x "$prefix/bin/$name" ]] || fail "bin/$name is not executable"
+  [[ -x "$prefix/$games_dir/$name" ]] || fail "$games_dir/$name is not executable"
 done
+[[ ! -e "$prefix/bin" ]] || fail "install has a bin/ beside $games_dir/: $(ls "$prefix/bin")"
 pass "cmake --install put ${#expected_files[@]} files in place"
 
-# Manual page: renders without a single groff warning, and both names find
-# it through man's own search path.
+# Licence and changelog: the copyright file is machine-readable and carries
+# the LICENSE file's text; the changelog is Debian's format, of this version.
+begin
+copyright=$prefix/share/doc/tubeflight/copyright
+head -n1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "copyright file is not in the machine-readable format"
+grep -qx 'License: Expat' "$copyright" || fail "copyright file does not name the Expat (MIT) licence"
+grep -qx 'Copyright: 2026 the tubeflight authors' "$copyright" || fail "copyright file names no holder"
+# The standalone licence paragraph (the last "License:" line on), with its
+# one-space indent and " ." blank lines undone, is LICENSE's permission text.
+awk '/^License: Expat$/ { start = NR } { line[NR] = $0 }
+  END { for (i = start + 1; i <= NR; ++i) print line[i] }' "$copyright" |
+  sed 's/^ //; s/^\.$//' >"$work/copyright-licence"
+sed -n '/^Permission is hereby granted/,$p' "$source_dir/LICENSE" >"$work/licence"
+diff -u "$work/licence" "$work/copyright-licence" >&2 || fail "copyright file's licence text differs from LICENSE"
+grep -q 'Copyright (c) 2026 the tubeflight authors' "$source_dir/LICENSE" || fail "LICENSE names no holder"
+changelog_version=$(gzip -dc "$prefix/share/doc/tubeflight/changelog.gz" | dpkg-parsechangelog -l - -S Version)
+[[ "$changelog_version" == "$version" ]] || fail "changelog's latest version is $changelog_version, not $version"
+pass "copyright file and changelog checked"
+
+# Manual page: compressed as Debian wants (gzip -9n: no name, no time
+# stamp), renders without a single groff or man warning, says what the
+# README says about running the program, and both names find it through
+# man's own search path.
 begin
 man_dir=$prefix/share/man
+page_gz=$man_dir/man6/tubeflight.6.gz
+gzip -dc "$page_gz" | gzip -9n | cmp -s - "$page_gz" || fail "tubeflight.6.gz is not made by gzip -9n"
 if command -v groff >/dev/null; then
-  warnings=$(groff -man -Tutf8 -ww -z "$man_dir/man6/tubeflight.6" 2>&1)
+  warnings=$(gzip -dc "$page_gz" | groff -man -Tutf8 -ww -z 2>&1)
   [[ -z "$warnings" ]] || fail "manual page has groff warnings: $warnings"
 else
   echo "skip: groff not installed, manual page warnings not checked"
 fi
 if command -v man >/dev/null; then
-  page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$man_dir/man6/tubeflight.6")
-  for heading in NAME SYNOPSIS DESCRIPTION OPTIONS USAGE 'EXIT STATUS' ENVIRONMENT FILES; do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page_gz" 2>&1 >/dev/null)
+  [[ -z "$warnings" ]] || fail "man --warnings reports: $warnings"
+  page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page_gz")
+  for heading in NAME SYNOPSIS DESCRIPTION OPTIONS USAGE 'EXIT STATUS' ENVIRONMENT FILES \
+    DIAGNOSTICS 'SEE ALSO'; do
     grep -qx "$heading" <<<"$page" || fail "manual page has no $heading section"
   done
-  grep -q 'Escape' <<<"$page" || fail "manual page does not say how to quit"
-  version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
+  exit_status=$(sed -n '/^EXIT STATUS$/,/^[A-Z]/p' <<<"$page")
+  for status in 0 1 129 130 143; do
+    grep -qE "^ +$status +[A-Z]" <<<"$exit_status" || fail "EXIT STATUS does not list $status"
+  done
+  # One line per paragraph, so that no phrase is broken or hyphenated.
+  flat=$(LC_ALL=C.UTF-8 MANWIDTH=2000 man -l "$page_gz" | tr -s ' \n' ' ')
+  for phrase in Escape SIGHUP SIGINT SIGTERM tubeflight-fs 'whole screen' 'one processor core fully busy' \
+    SDL_VIDEODRIVER SDL_AUDIODRIVER SDL12COMPAT_OPENGL_SCALING 'XDG_RUNTIME_DIR' 'ALSA lib'; do
+    grep -qF -- "$phrase" <<<"$flat" || fail "manual page does not mention '$phrase'"
+  done
   grep -q "tubeflight $version" <<<"$page" || fail "manual page footer lacks version $version"
   for name in "${executables[@]}"; do
     found=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -M "$man_dir" 6 "$name" 2>&1) ||
@@ -86,7 +140,7 @@ fi
 begin
 declare -A wm_class_of
 for name in "${executables[@]}"; do
-  entry=$prefix/share/applications/$name.desktop
+  entry=$prefix/share/applications/${entry_of[$name]}.desktop
   if command -v desktop-file-validate >/dev/null; then
     report=$(desktop-file-validate "$entry" 2>&1) || fail "$name.desktop does not validate: $report"
     [[ -z "$report" ]] || fail "$name.desktop validates with remarks: $report"
@@ -95,9 +149,10 @@ for name in "${executables[@]}"; do
   fi
   field() { sed -n "s/^$1=//p" "$entry"; }
   [[ "$(field Exec)" == "$name" ]] || fail "$name.desktop runs '$(field Exec)'"
-  [[ -x "$prefix/bin/$(field Exec)" ]] || fail "$name.desktop runs a program that is not installed"
+  [[ -x "$prefix/$games_dir/$(field Exec)" ]] || fail "$name.desktop runs a program that is not installed"
   [[ "$(field Terminal)" == false ]] || fail "$name.desktop asks for a terminal"
   icon=$(field Icon)
+  [[ "$icon" == "$app_id" ]] || fail "$name.desktop names icon '$icon', not the AppStream id"
   for size in "${icon_sizes[@]}"; do
     [[ -f "$prefix/share/icons/hicolor/$size/apps/$icon.png" ]] ||
       fail "$name.desktop names icon '$icon', which has no $size file"
@@ -110,13 +165,40 @@ pass "desktop entries checked"
 # fill (they are scaled from a frame of the flight).
 begin
 for size in "${icon_sizes[@]}"; do
-  png=$prefix/share/icons/hicolor/$size/apps/tubeflight.png
+  png=$prefix/share/icons/hicolor/$size/apps/$app_id.png
   [[ "$(identify -format '%m %wx%h' "$png")" == "PNG $size" ]] ||
     fail "icon $size is $(identify -format '%m %wx%h' "$png")"
   spread=$(identify -format '%[fx:standard_deviation > 0.1 ? 1 : 0]' "$png")
   [[ "$spread" == 1 ]] || fail "icon $size is nearly a single colour"
 done
 pass "icons checked"
+
+# AppStream metadata: valid without a single remark beyond the id's domain
+# (the project's own is reserved, so its top-level name is unknown to the
+# validator), launching both installed desktop entries, of this release,
+# under the MIT licence, with a rating and a screenshot.
+begin
+metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
+report=$(appstreamcli validate --no-net --pedantic --no-color "$metainfo" 2>&1) ||
+  fail "AppStream metadata does not validate: $report"
+remarks=$(grep -E '^[EWIP]: ' <<<"$report" | grep -v "^I: $app_id:[0-9]*: cid-maybe-not-rdns $app_id\$" || true)
+[[ -z "$remarks" ]] || fail "AppStream metadata validates with remarks: $remarks"
+xml() { xmllint --xpath "$1" "$metainfo" 2>/dev/null; }
+[[ "$(xml 'string(/component/id)')" == "$app_id" ]] || fail "metadata id is not $app_id"
+[[ "$(xml 'string(/component/@type)')" == desktop-application ]] || fail "metadata is not a desktop-application"
+[[ "$(xml 'string(/component/project_license)')" == MIT ]] || fail "project licence is not MIT"
+[[ -n "$(xml 'string(/component/metadata_license)')" ]] || fail "metadata has no licence of its own"
+for name in "${executables[@]}"; do
+  [[ "$(xml "count(/component/launchable[@type='desktop-id'][.='${entry_of[$name]}.desktop'])")" == 1 ]] ||
+    fail "metadata does not launch ${entry_of[$name]}.desktop"
+done
+[[ "$(xml 'string(/component/releases/release[1]/@version)')" == "$version" ]] ||
+  fail "metadata's latest release is not $version"
+[[ "$(xml 'count(/component/content_rating[@type])')" == 1 ]] || fail "metadata has no content rating"
+[[ "$(xml 'count(/component/categories/category)')" -ge 1 ]] || fail "metadata has no category"
+[[ "$(xml 'string(/component/screenshots/screenshot[@type="default"]/image)')" == https://* ]] ||
+  fail "metadata has no default screenshot at an https address"
+pass "AppStream metadata validated"
 
 # --- cpack -G DEB ----------------------------------------------------------
 if ! cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1; then
@@ -135,6 +217,7 @@ begin
 control() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(control Package)" == tubeflight ]] || fail "package is named '$(control Package)'"
 [[ "$(control Section)" == games ]] || fail "package section is '$(control Section)'"
+[[ "$(control Version)" == "$version" ]] || fail "package version is '$(control Version)'"
 [[ "$(control Architecture)" == "$(dpkg --print-architecture)" ]] ||
   fail "package architecture is '$(control Architecture)'"
 [[ -n "$(control Maintainer)" ]] || fail "package has no maintainer"
@@ -160,7 +243,7 @@ begin
 mkdir -p "$work/shlib/debian"
 printf 'Source: tubeflight\n\nPackage: tubeflight\nArchitecture: any\n' >"$work/shlib/debian/control"
 dpkg-deb -x "$deb" "$work/shlib"
-needed=$(cd "$work/shlib" && dpkg-shlibdeps -O -eusr/bin/tubeflight -eusr/bin/tubeflight-fs 2>/dev/null)
+needed=$(cd "$work/shlib" && dpkg-shlibdeps -O "-eusr/$games_dir/tubeflight" "-eusr/$games_dir/tubeflight-fs" 2>/dev/null)
 needed=${needed#shlibs:Depends=}
 depends=$(control Depends)
 # A dependency alternative is "name" or "name (>= version)".
@@ -208,6 +291,16 @@ else
   pass "apt-get resolves the dependencies"
 fi
 
+# lintian: not a single error or warning; its notes are shown.
+begin
+if lintian --fail-on error,warning --display-info --pedantic "$deb" >"$work/lintian.log" 2>&1; then
+  sed -n '/^[EWIPXO]: /p' "$work/lintian.log"
+  pass "lintian passes $(basename "$deb")"
+else
+  cat "$work/lintian.log" >&2
+  fail "lintian reports errors or warnings"
+fi
+
 # --- install into a private dpkg root and fly ------------------------------
 # The private database knows no other package; apt has checked the
 # dependencies against the real one above.
@@ -215,20 +308,45 @@ root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
 # A private root needs no superuser: --force-not-root lets a normal user
-# install into it.
-if ! dpkg --root="$root" --force-depends --force-not-root --install "$deb" >"$work/dpkg.log" 2>&1; then
+# install into it. dpkg looks for ldconfig and start-stop-daemon in PATH,
+# which for a normal user lacks the sbin directories.
+dpkg_path=$PATH:/usr/local/sbin:/usr/sbin:/sbin
+if ! PATH=$dpkg_path dpkg --root="$root" --force-depends --force-not-root --install "$deb" \
+  >"$work/dpkg.log" 2>&1; then
   cat "$work/dpkg.log" >&2
   echo "FAIL: dpkg cannot install the package" >&2
   exit 1
 fi
 begin
-status=$(dpkg --root="$root" --status tubeflight | sed -n 's/^Status: //p')
+status=$(PATH=$dpkg_path dpkg --root="$root" --status tubeflight | sed -n 's/^Status: //p')
 [[ "$status" == "install ok installed" ]] || fail "dpkg reports '$status'"
 pass "dpkg installed the package into a private root"
 
+# Hardening of the installed executables: PIE, stack protector, full RELRO
+# and immediate binding, and no check that reads "no". Control-flow
+# protection is the exception: the note that marks a program as protected
+# is only set when every object linked into it carries it, and Debian 12's
+# C start-up files (Scrt1.o, crti.o, crtn.o) do not, so no program linked
+# on Debian 12 has it. Instead the program's own code must carry the
+# indirect-branch landing pads that -fcf-protection puts at function entries.
+begin
+for name in "${executables[@]}"; do
+  binary=$root/usr/$games_dir/$name
+  report=$(hardening-check --nocfprotection "$binary" 2>&1) || fail "hardening-check fails $name: $report"
+  echo "$report"
+  for check in 'Position Independent Executable' 'Stack protected' 'Read-only relocations' 'Immediate binding'; do
+    grep -qE "^ $check: yes" <<<"$report" || fail "$name: $check is not yes"
+  done
+  noes=$(grep -E ': no\b' <<<"$report" | grep -v '^ Control flow integrity:' || true)
+  [[ -z "$noes" ]] || fail "$name: hardening-check says $noes"
+  entries=$(objdump -d --no-show-raw-insn "$binary" | grep -c 'endbr64' || true)
+  ((entries >= 10)) || fail "$name has $entries endbr64 landing pads: not built with -fcf-protection"
+done
+pass "hardening of both installed executables checked"
+
 for name in "${executables[@]}"; do
   "$source_dir/scripts/with-xvfb" "$here/fly_and_escape.sh" \
-    "$root/usr/bin/$name" "${wm_class_of[$name]}" || fail "installed $name did not fly"
+    "$root/usr/$games_dir/$name" "${wm_class_of[$name]}" || fail "installed $name did not fly"
 done
 
 if ((failures > 0)); then
