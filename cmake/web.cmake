@@ -8,15 +8,7 @@ set(TUBEFLIGHT_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 add_executable(tubeflight-web
   src/web/main.cpp
   src/web/glu_matrices.cpp
-  src/app/events.cpp
-  src/app/flight_steps.cpp
-  src/app/gl_state.cpp
-  src/app/video_driver.cpp
-  src/camera/camera.cpp
-  src/geometry/knot.cpp
-  src/geometry/tube_mesh.cpp
-  src/geometry/vec3.cpp
-  src/render/draw_scene.cpp)
+  ${TUBEFLIGHT_SHARED_SOURCES})
 target_include_directories(tubeflight-web PRIVATE src)
 # WebAssembly has no fused multiply-add; contraction stays off all the same,
 # as in the desktop build.
