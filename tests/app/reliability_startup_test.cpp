@@ -1,8 +1,9 @@
 // Start-up failures seen from a terminal: the windowed executable is run
 // with a pseudo-terminal as its controlling terminal and as stdin, stdout
 // and stderr, on both SDL 1.2 implementations. When it cannot get an OpenGL
-// display it must end with status 1, say nothing, and leave the terminal as
-// it found it, even after a text-mode video driver of SDL took it over.
+// display, or storage for the tube, it must end with status 1 before the
+// first frame, say nothing, and leave the terminal as it found it, even
+// after a text-mode video driver of SDL took it over.
 #include "flight_checks.h"
 #include "harness.h"
 #include "probe_output.h"
@@ -213,11 +214,12 @@ std::string printable(const std::string& bytes) {
     return shown;
 }
 
-// How the video system is (not) reachable.
+// How the video system is (not) reachable, or storage refused.
 struct Situation {
     const char* name;
     std::vector<std::string> removed; // taken out of the environment
     Env added;                        // put in; "live" DISPLAY: the session's Xvfb
+    bool refuse_storage = false;      // large allocations of the program fail
 };
 
 constexpr const char* LIVE = "live";
@@ -232,29 +234,37 @@ const Situation SITUATIONS[] = {
     {"dummy_driver", {}, {{"DISPLAY", LIVE}, {"SDL_VIDEODRIVER", "dummy"}}},
     {"unknown_driver", {}, {{"DISPLAY", LIVE}, {"SDL_VIDEODRIVER", "nonexistent"}}},
     {"x11_driver_without_display", {"DISPLAY"}, {{"SDL_VIDEODRIVER", "x11"}}},
+    {"mesh_storage_refused", {"SDL_VIDEODRIVER"}, {{"DISPLAY", LIVE}}, true},
 };
 
 // What each situation does on each SDL.
 struct Expected {
     Output output;
-    int sdl_quit_calls; // 1 when SDL came up and the display mode failed
+    int sdl_quit_calls;      // 1 when SDL came up and a later step failed
+    const char* start_calls; // the probe's log of SDL_Init and SDL_SetVideoMode
 };
+
+constexpr const char* INIT_FAILS = "sdl_init 0x0000ffff fail\n";
+constexpr const char* MODE_REFUSED = "sdl_init 0x0000ffff ok\n640 480 32 0x40000003 null\n";
+constexpr const char* MODE_SET = "sdl_init 0x0000ffff ok\n640 480 32 0x40000003 ok\n";
 
 const std::map<std::pair<Sdl, std::string>, Expected> EXPECTED = {
     // SDL 2 (under sdl12-compat) falls back to its "offscreen" driver, which
     // even has OpenGL; the program refuses a display nobody can see.
-    {{Sdl::compat, "no_display"}, {Output::none, 1}},
-    {{Sdl::compat, "unreachable_display"}, {Output::none, 1}},
-    {{Sdl::compat, "dummy_driver"}, {Output::none, 1}},
-    {{Sdl::compat, "unknown_driver"}, {Output::none, 0}},
-    {{Sdl::compat, "x11_driver_without_display"}, {Output::none, 0}},
+    {{Sdl::compat, "no_display"}, {Output::none, 1, MODE_SET}},
+    {{Sdl::compat, "unreachable_display"}, {Output::none, 1, MODE_SET}},
+    {{Sdl::compat, "dummy_driver"}, {Output::none, 1, MODE_REFUSED}},
+    {{Sdl::compat, "unknown_driver"}, {Output::none, 0, INIT_FAILS}},
+    {{Sdl::compat, "x11_driver_without_display"}, {Output::none, 0, INIT_FAILS}},
+    {{Sdl::compat, "mesh_storage_refused"}, {Output::none, 1, MODE_SET}},
     // Classic SDL falls back to libcaca, which takes over the terminal in
     // SDL_Init and cannot give OpenGL; SDL_Quit must hand the terminal back.
-    {{Sdl::classic, "no_display"}, {Output::terminal_control, 1}},
-    {{Sdl::classic, "unreachable_display"}, {Output::terminal_control, 1}},
-    {{Sdl::classic, "dummy_driver"}, {Output::none, 1}},
-    {{Sdl::classic, "unknown_driver"}, {Output::none, 0}},
-    {{Sdl::classic, "x11_driver_without_display"}, {Output::none, 0}},
+    {{Sdl::classic, "no_display"}, {Output::terminal_control, 1, MODE_REFUSED}},
+    {{Sdl::classic, "unreachable_display"}, {Output::terminal_control, 1, MODE_REFUSED}},
+    {{Sdl::classic, "dummy_driver"}, {Output::none, 1, MODE_REFUSED}},
+    {{Sdl::classic, "unknown_driver"}, {Output::none, 0, INIT_FAILS}},
+    {{Sdl::classic, "x11_driver_without_display"}, {Output::none, 0, INIT_FAILS}},
+    {{Sdl::classic, "mesh_storage_refused"}, {Output::none, 1, MODE_SET}},
 };
 
 class StartupFailure : public testing::TestWithParam<std::tuple<Sdl, Situation>> {};
@@ -266,7 +276,13 @@ TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
         << "an X server listens on the unreachable display";
 
     Session session;
-    Env added = probe_env(session, sdl_env(sdl));
+    const std::string refusals = scratch(session, "refusals.log");
+    Env extra = sdl_env(sdl);
+    if (situation.refuse_storage) {
+        extra.emplace_back("LD_PRELOAD", built().probe + ":" + built().nomem);
+        extra.emplace_back("TUBEFLIGHT_NOMEM_LOG", refusals);
+    }
+    Env added = probe_env(session, extra);
     // A terminal a text-mode driver knows how to drive.
     added.emplace_back("TERM", "xterm");
     // As in any desktop session; without it SDL 2's Wayland probe complains.
@@ -279,7 +295,13 @@ TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
     ASSERT_TRUE(run.ended.has_value()) << "still running after " << END_TIMEOUT.count() << " ms";
     EXPECT_TRUE(run.ended->exited && run.ended->status == 1) << describe(*run.ended);
     EXPECT_EQ(sdl_quit_calls(session), expected.sdl_quit_calls);
+    EXPECT_EQ(read_file(mode_log(session)), expected.start_calls);
     EXPECT_TRUE(read_swap_log(swap_log(session)).empty()) << "a frame was drawn";
+    if (situation.refuse_storage) {
+        // Exactly one request was refused, the mesh's vertex array (4096
+        // vertices of six floats): the program's own handler ended it.
+        EXPECT_EQ(read_file(refusals), "refused 98304\n");
+    }
 
     EXPECT_TRUE(same_settings(run.before, run.after)) << "terminal settings changed";
     EXPECT_EQ(run.size_before.ws_row, run.size_after.ws_row);

@@ -12,9 +12,16 @@
 
 namespace e2e {
 
-// The swap log holds frames 1, 2, 3, ... in order, and every frame started
-// a full frame period after the previous one ended (see the definition).
+// The caption from the end of the first frame on.
+constexpr const char* TITLE = "tubeflight - flying through the knot tube (Escape quits)";
+
+// The swap log holds frames 1, 2, 3, ... in order, each flushed once before
+// its swap, and every frame started a full frame period after the previous
+// one ended (see the definition).
 void expect_paced(const std::vector<SwapRecord>& swaps);
+
+// The median interval between frame starts is at most `limit_ns`.
+void expect_median_interval_at_most(const std::vector<SwapRecord>& swaps, std::int64_t limit_ns);
 
 // Waits until the probe has logged at least `count` swaps.
 bool wait_for_frames(const Session& session, std::size_t count, Millis timeout);
@@ -51,5 +58,7 @@ void PrintTo(Sdl sdl, std::ostream* out);
 Env sdl_env(Sdl sdl);
 // A name usable in a test's name: "sdl12_compat" or "classic_sdl".
 std::string sdl_id(Sdl sdl);
+// The running program has `sdl` loaded, and not the other one.
+void expect_runs_on(const Session& session, Sdl sdl);
 
 } // namespace e2e
