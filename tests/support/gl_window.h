@@ -7,9 +7,9 @@
 #include <SDL.h>
 
 // Starts SDL with `subsystems`, opens the 640 x 480 x 32 window as the
-// windowed build does and applies init_gl_state(). Returns false, with SDL shut down again and no GL
-// context, when SDL or the video mode cannot be had; SDL_GetError() says
-// why.
+// windowed build does and applies init_gl_state(). Returns false, with SDL
+// shut down again and no GL context, when SDL or the video mode cannot be
+// had; SDL_GetError() says why.
 bool open_gl_window(Uint32 subsystems = SDL_INIT_VIDEO);
 
 // Shuts SDL down, and with it the window.
