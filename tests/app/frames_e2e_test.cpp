@@ -86,7 +86,7 @@ TEST(Frames, ClassicSdlDrawsTheFramesOfSdl12Compat) {
     }
     Session session;
     const std::map<long, Image> classic =
-        fly_and_capture(session, built().windowed, captured, classic_sdl_env());
+        fly_and_capture(session, built().windowed, captured, sdl_env(Sdl::classic));
     ASSERT_EQ(compat.size(), captured.size());
     ASSERT_EQ(classic.size(), captured.size());
     for (const long frame : captured) {

@@ -24,6 +24,15 @@ namespace {
 // CLOCK_MONOTONIC while NTP slews it: under 10 us here.
 constexpr std::int64_t MIN_GAP_NS = 14'000'000 - 10'000;
 
+// Frames start on a tick of that clock: a frame whose drawing and swap fit in
+// the floor is 16 ms from the next, one whose swap spills past the tick 17
+// or more. On an idle machine nearly every frame holds the floor; two busy
+// neighbours on two cores put many frames a tick or more late (the median
+// goes to 18-19 ms) but still leave over a quarter at the floor. A swap that
+// costs a few milliseconds more, as sdl12-compat's scaling copy or a frame
+// handed to the renderer only at the swap does, makes every frame late.
+constexpr std::int64_t MAX_FLOOR_NS = 16'500'000;
+
 } // namespace
 
 void expect_paced(const std::vector<SwapRecord>& swaps) {
@@ -48,16 +57,18 @@ void expect_paced(const std::vector<SwapRecord>& swaps) {
                               << " us after the previous swap ended:" << examples;
 }
 
-void expect_median_interval_at_most(const std::vector<SwapRecord>& swaps, std::int64_t limit_ns) {
+void expect_floor_held(const std::vector<SwapRecord>& swaps) {
     std::vector<std::int64_t> intervals;
     for (std::size_t i = 1; i < swaps.size(); ++i) {
         intervals.push_back(swaps[i].start_ns - swaps[i - 1].start_ns);
     }
-    ASSERT_FALSE(intervals.empty());
-    const auto middle = intervals.begin() + static_cast<std::ptrdiff_t>(intervals.size() / 2);
-    std::nth_element(intervals.begin(), middle, intervals.end());
-    EXPECT_LE(*middle, limit_ns) << "median frame interval " << *middle / 1000 << " us over "
-                                 << intervals.size() << " intervals";
+    ASSERT_GE(intervals.size(), 100u);
+    std::sort(intervals.begin(), intervals.end());
+    const std::int64_t quartile = intervals[intervals.size() / 4];
+    const std::int64_t median = intervals[intervals.size() / 2];
+    EXPECT_LE(quartile, MAX_FLOOR_NS)
+        << "lower quartile " << quartile / 1000 << " us, median " << median / 1000 << " us, over "
+        << intervals.size() << " frame intervals";
 }
 
 void expect_runs_on(const Session& session, Sdl sdl) {
@@ -78,15 +89,6 @@ bool wait_for_frames(const Session& session, std::size_t count, Millis timeout) 
     return wait_until([&] { return read_swap_log(swap_log(session)).size() >= count; }, timeout);
 }
 
-std::optional<Ended> hold_escape(Session& session) {
-    if (!xdotool(session, {"keydown", "Escape"})) {
-        return std::nullopt;
-    }
-    std::this_thread::sleep_for(Millis{100});
-    xdotool(session, {"keyup", "Escape"});
-    return wait_end(session, Millis{5000});
-}
-
 void expect_display_window_with_centred_pointer(const Session& session, WindowId window) {
     const Geometry geometry = window_geometry(session, window);
     EXPECT_EQ(geometry.width, 640);
@@ -97,7 +99,10 @@ void expect_display_window_with_centred_pointer(const Session& session, WindowId
 }
 
 void expect_escape_ends_flight(Session& session) {
-    const std::optional<Ended> ended = hold_escape(session);
+    ASSERT_TRUE(xdotool(session, {"keydown", "Escape"}));
+    std::this_thread::sleep_for(Millis{100});
+    xdotool(session, {"keyup", "Escape"});
+    const std::optional<Ended> ended = wait_end(session, Millis{5000});
     ASSERT_TRUE(ended.has_value()) << "still running after Escape";
     EXPECT_TRUE(ended->exited && ended->status == 0) << describe(*ended);
     EXPECT_EQ(sdl_quit_calls(session), 1);
@@ -106,8 +111,8 @@ void expect_escape_ends_flight(Session& session) {
 }
 
 void expect_silent(const Session& session) {
-    EXPECT_EQ(program_stdout(session), "");
-    EXPECT_EQ(program_stderr(session), "");
+    EXPECT_EQ(read_file(scratch(session, "stdout")), "");
+    EXPECT_EQ(read_file(scratch(session, "stderr")), "");
 }
 
 int sdl_quit_calls(const Session& session) {
@@ -152,20 +157,18 @@ std::map<long, Image> fly_and_capture(Session& session, const std::string& exe,
     return images;
 }
 
-Env classic_sdl_env() {
-    // Classic SDL opens ALSA's default device while probing audio drivers in
-    // SDL_Init; on a machine without a sound card ALSA then prints "cannot
-    // find card" to stderr. SDL_Init succeeds either way; the dummy driver
-    // only keeps the process quiet.
-    return {{"LD_LIBRARY_PATH", built().classic_sdl_libdir}, {"SDL_AUDIODRIVER", "dummy"}};
-}
-
 void PrintTo(Sdl sdl, std::ostream* out) {
     *out << (sdl == Sdl::compat ? "sdl12-compat" : "classic SDL 1.2");
 }
 
 Env sdl_env(Sdl sdl) {
-    return sdl == Sdl::classic ? classic_sdl_env() : Env{};
+    // Classic SDL opens ALSA's default device while probing audio drivers in
+    // SDL_Init; on a machine without a sound card ALSA then prints "cannot
+    // find card" to stderr. SDL_Init succeeds either way; the dummy driver
+    // only keeps the process quiet.
+    return sdl == Sdl::classic
+               ? Env{{"LD_LIBRARY_PATH", built().classic_sdl_libdir}, {"SDL_AUDIODRIVER", "dummy"}}
+               : Env{};
 }
 
 std::string sdl_id(Sdl sdl) {

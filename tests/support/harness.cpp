@@ -300,14 +300,6 @@ void start_program(Session& session, const std::string& exe, const Env& env,
                             -1, -1, ignored_signals);
 }
 
-std::string program_stdout(const Session& session) {
-    return read_file(scratch(session, "stdout"));
-}
-
-std::string program_stderr(const Session& session) {
-    return read_file(scratch(session, "stderr"));
-}
-
 std::optional<Ended> wait_end(Session& session, Millis timeout) {
     if (session.program <= 0) {
         throw std::logic_error("no program is running in this session");
