@@ -129,26 +129,13 @@ TEST_F(DrawScene, StartUpPipelineState) {
     }
 
     const double f = 1 / std::tan(20 * std::acos(-1.0) / 180); // field of view 40 degrees
-    const double aspect = 1.333333333333333;
+    const double x = f / 1.333333333333333;                    // the aspect
     const double near = 0.1;
     const double far = 1000;
+    const double z = (far + near) / (near - far);
+    const double w = 2 * far * near / (near - far);
     // Column-major, as OpenGL keeps it.
-    const std::vector<double> projection{f / aspect,
-                                         0,
-                                         0,
-                                         0,
-                                         0,
-                                         f,
-                                         0,
-                                         0,
-                                         0,
-                                         0,
-                                         (far + near) / (near - far),
-                                         -1,
-                                         0,
-                                         0,
-                                         2 * far * near / (near - far),
-                                         0};
+    const std::vector<double> projection{x, 0, 0, 0, 0, f, 0, 0, 0, 0, z, -1, 0, 0, w, 0};
     const std::vector<double> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const struct {
         const char* what;
@@ -162,7 +149,6 @@ TEST_F(DrawScene, StartUpPipelineState) {
         {"clear colour", get_doubles(GL_COLOR_CLEAR_VALUE, 4), {0, 0, 0, 0.5}},
         {"clear depth", get_doubles(GL_DEPTH_CLEAR_VALUE, 1), {1}},
         {"depth function", get_doubles(GL_DEPTH_FUNC, 1), {GL_LEQUAL}},
-        {"shade model", get_doubles(GL_SHADE_MODEL, 1), {GL_SMOOTH}},
         {"perspective hint", get_doubles(GL_PERSPECTIVE_CORRECTION_HINT, 1), {GL_NICEST}},
         {"enabled: depth test, colour material, lighting, culling, blending",
          {double(glIsEnabled(GL_DEPTH_TEST)), double(glIsEnabled(GL_COLOR_MATERIAL)),
