@@ -25,13 +25,15 @@ namespace {
 constexpr std::int64_t MIN_GAP_NS = 14'000'000 - 10'000;
 
 // Frames start on a tick of that clock: a frame whose drawing and swap fit in
-// the floor is 16 ms from the next, one whose swap spills past the tick 17
-// or more. On an idle machine nearly every frame holds the floor; two busy
-// neighbours on two cores put many frames a tick or more late (the median
-// goes to 18-19 ms) but still leave over a quarter at the floor. A swap that
-// costs a few milliseconds more, as sdl12-compat's scaling copy or a frame
-// handed to the renderer only at the swap does, makes every frame late.
-constexpr std::int64_t MAX_FLOOR_NS = 16'500'000;
+// the floor starts the next 16 ms after its own start, one whose swap spills
+// past the tick 17 or more. On an idle machine nine frames in ten hold the
+// floor; busy neighbours make many frames a tick or more late (the median
+// goes to 17-19 ms) but still leave a quarter or more at the floor. A swap
+// that costs a few milliseconds more, as sdl12-compat's scaling copy or a
+// frame handed to the renderer only at the swap does, leaves at most one in
+// a hundred there.
+constexpr std::int64_t AT_FLOOR_BELOW_NS = 16'800'000;
+constexpr double MIN_SHARE_AT_FLOOR = 0.1;
 
 } // namespace
 
@@ -64,11 +66,13 @@ void expect_floor_held(const std::vector<SwapRecord>& swaps) {
     }
     ASSERT_GE(intervals.size(), 100u);
     std::sort(intervals.begin(), intervals.end());
-    const std::int64_t quartile = intervals[intervals.size() / 4];
-    const std::int64_t median = intervals[intervals.size() / 2];
-    EXPECT_LE(quartile, MAX_FLOOR_NS)
-        << "lower quartile " << quartile / 1000 << " us, median " << median / 1000 << " us, over "
-        << intervals.size() << " frame intervals";
+    const auto at_floor = static_cast<std::size_t>(
+        std::lower_bound(intervals.begin(), intervals.end(), AT_FLOOR_BELOW_NS) -
+        intervals.begin());
+    EXPECT_GE(at_floor, MIN_SHARE_AT_FLOOR * intervals.size())
+        << at_floor << " of " << intervals.size() << " frames started less than "
+        << AT_FLOOR_BELOW_NS / 1000 << " us after the one before; median interval "
+        << intervals[intervals.size() / 2] / 1000 << " us";
 }
 
 void expect_runs_on(const Session& session, Sdl sdl) {

@@ -20,7 +20,7 @@ constexpr const char* TITLE = "tubeflight - flying through the knot tube (Escape
 // one ended (see the definition).
 void expect_paced(const std::vector<SwapRecord>& swaps);
 
-// The flight holds the 16 ms floor itself: at least a quarter of the frames
+// The flight holds the 16 ms floor itself: at least a tenth of the frames
 // start 16 ms after the one before (see the definition).
 void expect_floor_held(const std::vector<SwapRecord>& swaps);
 
