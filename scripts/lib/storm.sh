@@ -65,8 +65,8 @@ storm_median() {
         if (previous_frame >= r[i] && $1 <= r[i + 1] && previous_frame > 0)
           printf "%.4f\n", ($2 - previous) / 1e6
       previous = $2; previous_frame = $1 }' "$log" | sort -g |
-    awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if (NR % 2) print v[(NR + 1) / 2];
-      else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if (NR % 2) printf "%.2f\n", v[(NR + 1) / 2];
+      else printf "%.2f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 storm_round() {
