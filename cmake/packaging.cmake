@@ -150,7 +150,7 @@ tubeflight runs in a window and tubeflight-fs on the whole screen.")
 # The rest is what dpkg-shlibdeps reports for the two executables; the package
 # test checks that this list still covers it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5), libsdl1.2-compat-shim | libsdl1.2debian (>= 1.2.15), libgl1, libopengl0, libglu1-mesa | libglu1")
+    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5.2), libsdl1.2-compat-shim | libsdl1.2debian (>= 1.2.15), libgl1, libopengl0, libglu1-mesa | libglu1")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 
 include(CPack)

@@ -1,5 +1,4 @@
 // The full-screen executable: the same flight, asked for in full screen.
-#include "app/flight.h"
 #include "flight_checks.h"
 #include "harness.h"
 #include "probe_output.h"
@@ -8,14 +7,22 @@
 
 using namespace e2e;
 
-TEST(Fullscreen, AsksForFullScreenFliesPacedAndEndsOnEscape) {
+class Fullscreen : public testing::TestWithParam<Sdl> {};
+
+TEST_P(Fullscreen, AsksForFullScreenFliesPacedAndEndsOnEscape) {
     Session session;
-    start_program(session, built().fullscreen, probe_env(session));
+    start_program(session, built().fullscreen, probe_env(session, sdl_env(GetParam())));
     ASSERT_TRUE(wait_for_frames(session, 60, Millis{20000})) << "the flight did not start";
-    EXPECT_EQ(read_file(mode_log(session)), "640 480 32 0xc0000003 ok\n");
+    expect_runs_on(session, GetParam());
+    EXPECT_EQ(read_file(mode_log(session)), "sdl_init 0x0000ffff ok\n640 480 32 0xc0000003 ok\n");
     const std::optional<WindowId> window = find_window(session, Millis{5000});
     ASSERT_TRUE(window.has_value());
-    EXPECT_EQ(window_name(session, *window), TITLE_LINE);
+    EXPECT_EQ(window_name(session, *window), TITLE);
 
     expect_escape_ends_flight(session);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothSdls, Fullscreen, testing::Values(Sdl::compat, Sdl::classic),
+                         [](const testing::TestParamInfo<Sdl>& info) {
+                             return sdl_id(info.param);
+                         });

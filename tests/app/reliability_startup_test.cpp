@@ -1,8 +1,9 @@
 // Start-up failures seen from a terminal: the windowed executable is run
 // with a pseudo-terminal as its controlling terminal and as stdin, stdout
 // and stderr, on both SDL 1.2 implementations. When it cannot get an OpenGL
-// display it must end with status 1, say nothing, and leave the terminal as
-// it found it, even after a text-mode video driver of SDL took it over.
+// display, or storage for the tube, it must end with status 1 before the
+// first frame, say nothing, and leave the terminal as it found it, even
+// after a text-mode video driver of SDL took it over.
 #include "flight_checks.h"
 #include "harness.h"
 #include "probe_output.h"
@@ -16,6 +17,8 @@
 #include <map>
 #include <poll.h>
 #include <pty.h>
+#include <regex>
+#include <sstream>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -135,46 +138,21 @@ struct Screen {
 };
 
 Screen read_screen(const std::string& output) {
+    // CSI sequences, OSC strings up to BEL or ESC backslash, character-set
+    // selections, other two-byte sequences; carriage returns, line feeds, bells.
+    static const std::regex control(R"(\x1b\[[0-?]*[ -/]*[@-~]|\x1b\][^\x07\x1b]*(\x07|\x1b\\)?)"
+                                    R"(|\x1b[()*+#%].|\x1b.|[\r\n\x07])");
+    static const std::regex private_modes(R"(\x1b\[\?([0-9;]*)([hl]))");
     Screen screen;
-    std::size_t i = 0;
-    while (i < output.size()) {
-        const char c = output[i];
-        if (c == '\r' || c == '\n' || c == '\a') {
-            ++i;
-        } else if (c != '\x1b') {
-            screen.text += c;
-            ++i;
-        } else if (i + 1 < output.size() && output[i + 1] == '[') {
-            // CSI: parameters and intermediates, then one final byte @ to ~
-            std::size_t end = i + 2;
-            while (end < output.size() && (output[end] < '@' || output[end] > '~')) {
-                ++end;
+    screen.text = std::regex_replace(output, control, "");
+    for (std::sregex_iterator it(output.begin(), output.end(), private_modes), end; it != end;
+         ++it) {
+        std::istringstream numbers((*it)[1].str());
+        std::string number;
+        while (std::getline(numbers, number, ';')) {
+            if (!number.empty()) {
+                screen.modes[std::stoi(number)] = (*it)[2] == "h";
             }
-            const std::string body = output.substr(i + 2, end - i - 2);
-            const char final_byte = end < output.size() ? output[end] : '\0';
-            if (!body.empty() && body[0] == '?' && (final_byte == 'h' || final_byte == 'l')) {
-                std::size_t start = 1;
-                while (start <= body.size()) {
-                    const std::size_t stop = std::min(body.find(';', start), body.size());
-                    if (stop > start) {
-                        screen.modes[std::stoi(body.substr(start, stop - start))] =
-                            final_byte == 'h';
-                    }
-                    start = stop + 1;
-                }
-            }
-            i = end + 1;
-        } else if (i + 1 < output.size() && output[i + 1] == ']') {
-            // OSC: up to BEL or ESC backslash
-            std::size_t end = i + 2;
-            while (end < output.size() && output[end] != '\a' && output[end] != '\x1b') {
-                ++end;
-            }
-            i = end < output.size() && output[end] == '\x1b' ? end + 2 : end + 1;
-        } else if (i + 2 < output.size() && std::strchr("()*+#%", output[i + 1]) != nullptr) {
-            i += 3; // character set selection: ESC ( B and the like
-        } else {
-            i += 2; // ESC = , ESC > , ESC 7 and other two-byte sequences
         }
     }
     return screen;
@@ -195,29 +173,12 @@ void expect_terminal_given_back(const Screen& screen) {
     EXPECT_TRUE(cursor == screen.modes.end() || cursor->second) << "cursor left hidden";
 }
 
-std::string printable(const std::string& bytes) {
-    std::string shown;
-    for (const char c : bytes) {
-        if (c == '\x1b') {
-            shown += "\\e";
-        } else if (c == '\r') {
-            shown += "\\r";
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\a') {
-            shown += "\\a";
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
-// How the video system is (not) reachable.
+// How the video system is (not) reachable, or storage refused.
 struct Situation {
     const char* name;
     std::vector<std::string> removed; // taken out of the environment
     Env added;                        // put in; "live" DISPLAY: the session's Xvfb
+    bool refuse_storage = false;      // large allocations of the program fail
 };
 
 constexpr const char* LIVE = "live";
@@ -232,29 +193,37 @@ const Situation SITUATIONS[] = {
     {"dummy_driver", {}, {{"DISPLAY", LIVE}, {"SDL_VIDEODRIVER", "dummy"}}},
     {"unknown_driver", {}, {{"DISPLAY", LIVE}, {"SDL_VIDEODRIVER", "nonexistent"}}},
     {"x11_driver_without_display", {"DISPLAY"}, {{"SDL_VIDEODRIVER", "x11"}}},
+    {"mesh_storage_refused", {"SDL_VIDEODRIVER"}, {{"DISPLAY", LIVE}}, true},
 };
 
 // What each situation does on each SDL.
 struct Expected {
     Output output;
-    int sdl_quit_calls; // 1 when SDL came up and the display mode failed
+    int sdl_quit_calls;      // 1 when SDL came up and a later step failed
+    const char* start_calls; // the probe's log of SDL_Init and SDL_SetVideoMode
 };
+
+constexpr const char* INIT_FAILS = "sdl_init 0x0000ffff fail\n";
+constexpr const char* MODE_REFUSED = "sdl_init 0x0000ffff ok\n640 480 32 0x40000003 null\n";
+constexpr const char* MODE_SET = "sdl_init 0x0000ffff ok\n640 480 32 0x40000003 ok\n";
 
 const std::map<std::pair<Sdl, std::string>, Expected> EXPECTED = {
     // SDL 2 (under sdl12-compat) falls back to its "offscreen" driver, which
     // even has OpenGL; the program refuses a display nobody can see.
-    {{Sdl::compat, "no_display"}, {Output::none, 1}},
-    {{Sdl::compat, "unreachable_display"}, {Output::none, 1}},
-    {{Sdl::compat, "dummy_driver"}, {Output::none, 1}},
-    {{Sdl::compat, "unknown_driver"}, {Output::none, 0}},
-    {{Sdl::compat, "x11_driver_without_display"}, {Output::none, 0}},
+    {{Sdl::compat, "no_display"}, {Output::none, 1, MODE_SET}},
+    {{Sdl::compat, "unreachable_display"}, {Output::none, 1, MODE_SET}},
+    {{Sdl::compat, "dummy_driver"}, {Output::none, 1, MODE_REFUSED}},
+    {{Sdl::compat, "unknown_driver"}, {Output::none, 0, INIT_FAILS}},
+    {{Sdl::compat, "x11_driver_without_display"}, {Output::none, 0, INIT_FAILS}},
+    {{Sdl::compat, "mesh_storage_refused"}, {Output::none, 1, MODE_SET}},
     // Classic SDL falls back to libcaca, which takes over the terminal in
     // SDL_Init and cannot give OpenGL; SDL_Quit must hand the terminal back.
-    {{Sdl::classic, "no_display"}, {Output::terminal_control, 1}},
-    {{Sdl::classic, "unreachable_display"}, {Output::terminal_control, 1}},
-    {{Sdl::classic, "dummy_driver"}, {Output::none, 1}},
-    {{Sdl::classic, "unknown_driver"}, {Output::none, 0}},
-    {{Sdl::classic, "x11_driver_without_display"}, {Output::none, 0}},
+    {{Sdl::classic, "no_display"}, {Output::terminal_control, 1, MODE_REFUSED}},
+    {{Sdl::classic, "unreachable_display"}, {Output::terminal_control, 1, MODE_REFUSED}},
+    {{Sdl::classic, "dummy_driver"}, {Output::none, 1, MODE_REFUSED}},
+    {{Sdl::classic, "unknown_driver"}, {Output::none, 0, INIT_FAILS}},
+    {{Sdl::classic, "x11_driver_without_display"}, {Output::none, 0, INIT_FAILS}},
+    {{Sdl::classic, "mesh_storage_refused"}, {Output::none, 1, MODE_SET}},
 };
 
 class StartupFailure : public testing::TestWithParam<std::tuple<Sdl, Situation>> {};
@@ -266,7 +235,13 @@ TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
         << "an X server listens on the unreachable display";
 
     Session session;
-    Env added = probe_env(session, sdl_env(sdl));
+    const std::string refusals = scratch(session, "refusals.log");
+    Env extra = sdl_env(sdl);
+    if (situation.refuse_storage) {
+        extra.emplace_back("LD_PRELOAD", built().probe + ":" + built().nomem);
+        extra.emplace_back("TUBEFLIGHT_NOMEM_LOG", refusals);
+    }
+    Env added = probe_env(session, extra);
     // A terminal a text-mode driver knows how to drive.
     added.emplace_back("TERM", "xterm");
     // As in any desktop session; without it SDL 2's Wayland probe complains.
@@ -279,16 +254,22 @@ TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
     ASSERT_TRUE(run.ended.has_value()) << "still running after " << END_TIMEOUT.count() << " ms";
     EXPECT_TRUE(run.ended->exited && run.ended->status == 1) << describe(*run.ended);
     EXPECT_EQ(sdl_quit_calls(session), expected.sdl_quit_calls);
+    EXPECT_EQ(read_file(mode_log(session)), expected.start_calls);
     EXPECT_TRUE(read_swap_log(swap_log(session)).empty()) << "a frame was drawn";
+    if (situation.refuse_storage) {
+        // Exactly one request was refused, the mesh's vertex array (4096
+        // vertices of six floats): the program's own handler ended it.
+        EXPECT_EQ(read_file(refusals), "refused 98304\n");
+    }
 
     EXPECT_TRUE(same_settings(run.before, run.after)) << "terminal settings changed";
     EXPECT_EQ(run.size_before.ws_row, run.size_after.ws_row);
     EXPECT_EQ(run.size_before.ws_col, run.size_after.ws_col);
     if (expected.output == Output::none) {
-        EXPECT_EQ(printable(run.output), "");
+        EXPECT_EQ(run.output, "");
     } else {
         const Screen screen = read_screen(run.output);
-        EXPECT_EQ(screen.text, "") << "output: " << printable(run.output);
+        EXPECT_EQ(screen.text, "") << "output: " << run.output;
         expect_terminal_given_back(screen);
     }
 }

@@ -38,10 +38,10 @@ Vec3 reference_point(double theta, Variant variant) {
 
 // Number of the 360 frames of a lap whose eye, target or up differ in any bit.
 int mismatches(Variant variant) {
-    Camera camera = START_CAMERA;
+    Camera camera{{0, 0, 10}, {0, 0, 1}, {0, 1, 0}, 0};
     std::int32_t step = 0;
     int count = 0;
-    for (int frame = 0; frame < LAP_STEPS; ++frame) {
+    for (int frame = 0; frame < 360; ++frame) {
         camera_step(camera, step);
         double theta = step * PI / 180;
         double ahead = (step * PI + 31.41593) / 180;

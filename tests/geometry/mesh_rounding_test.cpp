@@ -86,10 +86,10 @@ int mismatches(const TubeMesh& mesh, int rings, int sides, Variant variant) {
 
 TEST(MeshRounding, StoredPositionsRoundAtExactlyTheirRoundingPoints) {
     TubeMesh mesh;
-    build_tube_mesh(RINGS, SIDES, mesh);
-    EXPECT_EQ(mismatches(mesh, RINGS, SIDES, Variant::Exact), 0);
+    build_tube_mesh(256, 16, mesh);
+    EXPECT_EQ(mismatches(mesh, 256, 16, Variant::Exact), 0);
     for (Variant slip : {Variant::FloatTrig, Variant::UnroundedRadius, Variant::UnroundedMultiples,
                          Variant::RoundedTheta, Variant::FloatSideOffsets}) {
-        EXPECT_GT(mismatches(mesh, RINGS, SIDES, slip), 0) << "variant " << static_cast<int>(slip);
+        EXPECT_GT(mismatches(mesh, 256, 16, slip), 0) << "variant " << static_cast<int>(slip);
     }
 }

@@ -1,4 +1,3 @@
-#include "geometry/angles.h"
 #include "geometry/knot.h"
 #include "geometry/tube_mesh.h"
 
@@ -33,7 +32,8 @@ TubeMesh built(int rings, int sides) {
     return mesh;
 }
 
-// Sizes, index range and colour cycle, which hold for any counts.
+// Sizes, index range and the colour cycle of every vertex, which hold for
+// any counts.
 void expect_well_formed(const TubeMesh& mesh, int rings, int sides) {
     const std::size_t n = static_cast<std::size_t>(rings) * sides;
     ASSERT_EQ(mesh.vertices.size(), n) << rings << " x " << sides;
@@ -53,9 +53,9 @@ void expect_well_formed(const TubeMesh& mesh, int rings, int sides) {
 
 } // namespace
 
-TEST(TubeMesh, TopologyIsOneClosedHelicalStrip) {
-    const TubeMesh mesh = built(RINGS, SIDES);
-    expect_well_formed(mesh, RINGS, SIDES);
+TEST(TubeMesh, TopologyIsOneClosedHelicalStripColouredInASixStepCycle) {
+    const TubeMesh mesh = built(256, 16);
+    expect_well_formed(mesh, 256, 16);
     EXPECT_EQ(mesh.vertices.size(), 4096u);
     EXPECT_EQ(mesh.triangles.size(), 8192u);
 
@@ -82,30 +82,21 @@ TEST(TubeMesh, TopologyIsOneClosedHelicalStrip) {
     }
 }
 
-TEST(TubeMesh, ColoursFollowTheSixStepCycle) {
-    const TubeMesh mesh = built(RINGS, SIDES);
-    for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(colour(mesh.vertices[k]), CYCLE[k]) << "vertex " << k;
-    }
-    EXPECT_EQ(colour(mesh.vertices[6]), colour(mesh.vertices[0]));
-    EXPECT_EQ(colour(mesh.vertices[16]), colour(mesh.vertices[4]));
-}
-
 TEST(TubeMesh, RingsAreCirclesOfHalfAUnitAroundTheCurve) {
     const Vec3 origin = knot_point(0);
     EXPECT_EQ((std::array<float, 3>{origin.x, origin.y, origin.z}),
               (std::array<float, 3>{2, 2, 0}));
 
-    const TubeMesh mesh = built(RINGS, SIDES);
+    const TubeMesh mesh = built(256, 16);
     const Vertex& first = mesh.vertices[0];
     EXPECT_NEAR(first.x, 1.6465, 1e-4);
     EXPECT_NEAR(first.y, 2.3535, 1e-4);
     EXPECT_NEAR(first.z, 0.0101, 1e-4);
 
-    for (int i = 0; i < RINGS; ++i) {
-        const Vec3 centre = knot_point(i * TWO_PI_APPROX / RINGS);
-        for (int k = 0; k < SIDES; ++k) {
-            const Vertex& v = mesh.vertices[i * SIDES + k];
+    for (int i = 0; i < 256; ++i) {
+        const Vec3 centre = knot_point(i * 6.283186 / 256);
+        for (int k = 0; k < 16; ++k) {
+            const Vertex& v = mesh.vertices[i * 16 + k];
             const double distance = std::hypot(v.x - centre.x, v.y - centre.y, v.z - centre.z);
             ASSERT_NEAR(distance, 0.5, 1e-5) << "ring " << i << ", side " << k;
         }
@@ -113,7 +104,7 @@ TEST(TubeMesh, RingsAreCirclesOfHalfAUnitAroundTheCurve) {
 }
 
 TEST(TubeMesh, RebuildingTheSameMeshOnlyRecomputesPositions) {
-    TubeMesh mesh = built(RINGS, SIDES);
+    TubeMesh mesh = built(256, 16);
     const TubeMesh first = mesh;
     const Vertex* const storage = mesh.vertices.data();
 
@@ -121,7 +112,7 @@ TEST(TubeMesh, RebuildingTheSameMeshOnlyRecomputesPositions) {
     mesh.triangles[5].b = 4000;
     mesh.vertices[7].green = 9;
     mesh.vertices[7].x = 100;
-    build_tube_mesh(RINGS, SIDES, mesh);
+    build_tube_mesh(256, 16, mesh);
 
     EXPECT_EQ(mesh.vertices.data(), storage);
     EXPECT_EQ(mesh.triangles[5].b, 4000);
@@ -137,10 +128,10 @@ TEST(TubeMesh, RebuildingTheSameMeshOnlyRecomputesPositions) {
 }
 
 TEST(TubeMesh, EveryOtherMeshIsBuiltInFullForItsOwnCounts) {
-    const TubeMesh main = built(RINGS, SIDES);
+    const TubeMesh main = built(256, 16);
 
     // A second, empty mesh of the same counts gets its own topology and colours.
-    const TubeMesh twin = built(RINGS, SIDES);
+    const TubeMesh twin = built(256, 16);
     EXPECT_EQ(std::memcmp(twin.vertices.data(), main.vertices.data(),
                           main.vertices.size() * sizeof(Vertex)),
               0);

@@ -48,8 +48,8 @@ using FrameAllocation = GlWindow;
 
 TEST_F(FrameAllocation, FramesAllocateNothing) {
     TubeMesh mesh;
-    build_tube_mesh(RINGS, SIDES, mesh);
-    Camera camera = START_CAMERA;
+    build_tube_mesh(256, 16, mesh);
+    Camera camera{{0, 0, 10}, {0, 0, 1}, {0, 1, 0}, 0};
     std::int32_t path_step = 0;
     for (int frame = 0; frame < 5; ++frame) {
         camera_step(camera, path_step);
@@ -64,7 +64,7 @@ TEST_F(FrameAllocation, FramesAllocateNothing) {
     ASSERT_EQ(allocations, 1);
 
     allocations = 0;
-    for (int frame = 0; frame < LAP_STEPS; ++frame) {
+    for (int frame = 0; frame < 360; ++frame) {
         counting = true;
         camera_step(camera, path_step);
         draw_scene(camera, mesh);

@@ -1,6 +1,5 @@
 #include "gl_fixture.h"
 
-#include "app/gl_state.h"
 #include "gl_window.h"
 
 #include <GL/gl.h>
@@ -31,9 +30,9 @@ void GlWindow::TearDown() {
 }
 
 std::vector<Rgb> GlWindow::read_back() const {
-    std::vector<unsigned char> bytes(SCREEN_WIDTH * SCREEN_HEIGHT * 3);
+    std::vector<unsigned char> bytes(640 * 480 * 3);
     read_back_buffer(bytes.data());
-    std::vector<Rgb> pixels(SCREEN_WIDTH * SCREEN_HEIGHT);
+    std::vector<Rgb> pixels(640 * 480);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
     }

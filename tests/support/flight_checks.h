@@ -12,15 +12,20 @@
 
 namespace e2e {
 
-// The swap log holds frames 1, 2, 3, ... in order, and every frame started
-// a full frame period after the previous one ended (see the definition).
+// The caption from the end of the first frame on.
+constexpr const char* TITLE = "tubeflight - flying through the knot tube (Escape quits)";
+
+// The swap log holds frames 1, 2, 3, ... in order, each flushed once before
+// its swap, and every frame started a full frame period after the previous
+// one ended (see the definition).
 void expect_paced(const std::vector<SwapRecord>& swaps);
+
+// The flight holds the 16 ms floor itself: at least a tenth of the frames
+// start 16 ms after the one before (see the definition).
+void expect_floor_held(const std::vector<SwapRecord>& swaps);
 
 // Waits until the probe has logged at least `count` swaps.
 bool wait_for_frames(const Session& session, std::size_t count, Millis timeout);
-
-// Holds Escape down for 100 ms and waits for the program to end.
-std::optional<Ended> hold_escape(Session& session);
 
 // The window is the display's size and the pointer sits at its centre.
 void expect_display_window_with_centred_pointer(const Session& session, WindowId window);
@@ -41,9 +46,6 @@ int sdl_quit_calls(const Session& session);
 std::map<long, Image> fly_and_capture(Session& session, const std::string& exe,
                                       const std::vector<long>& frames, const Env& extra = {});
 
-// Environment for running on classic SDL 1.2 instead of sdl12-compat.
-Env classic_sdl_env();
-
 // The two SDL 1.2 implementations the program must run on.
 enum class Sdl { compat, classic };
 void PrintTo(Sdl sdl, std::ostream* out);
@@ -51,5 +53,7 @@ void PrintTo(Sdl sdl, std::ostream* out);
 Env sdl_env(Sdl sdl);
 // A name usable in a test's name: "sdl12_compat" or "classic_sdl".
 std::string sdl_id(Sdl sdl);
+// The running program has `sdl` loaded, and not the other one.
+void expect_runs_on(const Session& session, Sdl sdl);
 
 } // namespace e2e

@@ -1,6 +1,5 @@
 #include "gl_window.h"
 
-#include "app/flight.h"
 #include "app/gl_state.h"
 
 #include <GL/gl.h>
@@ -23,8 +22,7 @@ bool open_gl_window(Uint32 subsystems) {
     if (SDL_Init(subsystems) != 0) {
         return false;
     }
-    if (SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, WINDOWED_VIDEO_FLAGS) ==
-        nullptr) {
+    if (SDL_SetVideoMode(640, 480, 32, SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF) == nullptr) {
         // SDL_Quit may clear the reason; it is kept for the caller.
         const std::string reason = SDL_GetError();
         SDL_Quit();
@@ -40,7 +38,7 @@ void close_gl_window() {
 }
 
 void read_back_buffer(unsigned char* rgb) {
-    read_rgb(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, rgb);
+    read_rgb(0, 0, 640, 480, rgb);
 }
 
 void read_pixel(int x, int y, unsigned char rgb[3]) {

@@ -38,9 +38,13 @@ struct Redirect {
     int flags;
 };
 
-// fork + execve; between the two only async-signal-safe calls.
+// fork + execve; between the two only async-signal-safe calls. The child
+// starts with the stop signals at their default action, whatever the test
+// runner inherited (a shell's background job has SIGINT ignored), except
+// those in `ignored`, which it starts with ignored.
 pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
-            const std::vector<Redirect>& redirects, int inherit_fd = -1, int inherit_as = -1) {
+            const std::vector<Redirect>& redirects, int inherit_fd = -1, int inherit_as = -1,
+            const std::vector<int>& ignored = {}) {
     std::vector<char*> argv_pointers = pointers(argv);
     std::vector<char*> env_pointers = pointers(env);
     const pid_t pid = fork();
@@ -62,6 +66,12 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
             if (inherited < 0) {
                 _exit(127);
             }
+        }
+        for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
+            std::signal(signal, SIG_DFL);
+        }
+        for (const int signal : ignored) {
+            std::signal(signal, SIG_IGN);
         }
         setpgid(0, 0); // keyboard interrupts of the test runner stay with it
         execve(argv_pointers[0], argv_pointers.data(), env_pointers.data());
@@ -275,7 +285,8 @@ bool file_exists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
-void start_program(Session& session, const std::string& exe, const Env& env) {
+void start_program(Session& session, const std::string& exe, const Env& env,
+                   const std::vector<int>& ignored_signals) {
     if (session.program > 0) {
         throw std::logic_error("a program is still running in this session");
     }
@@ -285,15 +296,8 @@ void start_program(Session& session, const std::string& exe, const Env& env) {
     session.program = spawn({exe}, environment_with(overrides),
                             {{STDIN_FILENO, "/dev/null", O_RDONLY},
                              {STDOUT_FILENO, scratch(session, "stdout"), OUTPUT},
-                             {STDERR_FILENO, scratch(session, "stderr"), OUTPUT}});
-}
-
-std::string program_stdout(const Session& session) {
-    return read_file(scratch(session, "stdout"));
-}
-
-std::string program_stderr(const Session& session) {
-    return read_file(scratch(session, "stderr"));
+                             {STDERR_FILENO, scratch(session, "stderr"), OUTPUT}},
+                            -1, -1, ignored_signals);
 }
 
 std::optional<Ended> wait_end(Session& session, Millis timeout) {

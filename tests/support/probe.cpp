@@ -2,9 +2,11 @@
 // watches the frame loop from the outside without changing what the program
 // does. Everything is switched on by environment variables:
 //
-//   TUBEFLIGHT_PROBE_LOG=path       one line "frame start_ns swap_ns" per swap:
-//                                   CLOCK_MONOTONIC just before the real swap
-//                                   and how long the real swap took
+//   TUBEFLIGHT_PROBE_LOG=path       one line "frame start_ns swap_ns flushes"
+//                                   per swap: CLOCK_MONOTONIC just before the
+//                                   real swap, how long the real swap took,
+//                                   and how many glFlush calls the program
+//                                   made since the previous swap
 //   TUBEFLIGHT_PROBE_FRAMES=10,370  with TUBEFLIGHT_PROBE_DIR=dir: the back
 //                                   buffer of those frames, read before their
 //                                   swap, as dir/frame-0010.ppm (P6, top row
@@ -16,8 +18,9 @@
 //                                   when frame 1 is drawn, create path and wait
 //                                   until it is removed before swapping
 //   TUBEFLIGHT_PROBE_QUIT_LOG=path  one line "sdl_quit frames" per SDL_Quit
-//   TUBEFLIGHT_PROBE_MODE_LOG=path  one line "width height bpp 0xflags ok|null"
-//                                   per SDL_SetVideoMode
+//   TUBEFLIGHT_PROBE_MODE_LOG=path  one line "sdl_init 0xflags ok|fail" per
+//                                   SDL_Init and one line "width height bpp
+//                                   0xflags ok|null" per SDL_SetVideoMode
 //
 // Frames are numbered from 1, the first swap.
 #include "monotonic_clock.h"
@@ -176,6 +179,7 @@ void hold_until_removed(const char* path) {
 }
 
 long frame_number = 0;
+long flushes_since_swap = 0;
 
 } // namespace
 
@@ -196,11 +200,13 @@ void SDL_GL_SwapBuffers(void) {
     real_swap();
     const std::int64_t swap = monotonic_ns() - start;
     if (c.log_path != nullptr) {
-        char line[96];
-        std::snprintf(line, sizeof line, "%ld %lld %lld\n", frame, static_cast<long long>(start),
-                      static_cast<long long>(swap));
+        char line[128];
+        std::snprintf(line, sizeof line, "%ld %lld %lld %ld\n", frame,
+                      static_cast<long long>(start), static_cast<long long>(swap),
+                      flushes_since_swap);
         append_line(c.log_path, line);
     }
+    flushes_since_swap = 0;
     if (c.stop_after > 0 && frame == c.stop_after) {
         std::raise(SIGTERM);
     }
@@ -225,6 +231,26 @@ void SDL_Quit(void) {
         append_line(path, line);
     }
     real_quit();
+}
+
+void glFlush(void) {
+    using FlushFunction = void (*)(void);
+    static const FlushFunction real_flush = next_symbol<FlushFunction>("glFlush");
+    ++flushes_since_swap;
+    real_flush();
+}
+
+int SDL_Init(std::uint32_t flags) {
+    using InitFunction = int (*)(std::uint32_t);
+    static const InitFunction real_init = next_symbol<InitFunction>("SDL_Init");
+    const int result = real_init(flags);
+    if (const char* path = config().mode_log_path) {
+        char line[64];
+        std::snprintf(line, sizeof line, "sdl_init 0x%08x %s\n", static_cast<unsigned>(flags),
+                      result == 0 ? "ok" : "fail");
+        append_line(path, line);
+    }
+    return result;
 }
 
 // Returns SDL_Surface*, which the probe never looks into.

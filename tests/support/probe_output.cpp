@@ -16,7 +16,7 @@ std::vector<SwapRecord> read_swap_log(const std::string& path) {
         }
         std::istringstream fields(line);
         SwapRecord record;
-        if (fields >> record.frame >> record.start_ns >> record.swap_ns) {
+        if (fields >> record.frame >> record.start_ns >> record.swap_ns >> record.flushes) {
             records.push_back(record);
         }
     }

@@ -14,6 +14,7 @@ struct SwapRecord {
     long frame = 0;
     std::int64_t start_ns = 0; // CLOCK_MONOTONIC just before the real swap
     std::int64_t swap_ns = 0;  // duration of the real swap
+    long flushes = 0;          // glFlush calls since the previous swap
 };
 
 // The complete lines of the log, in order; none if there is no log yet.

@@ -1,0 +1,100 @@
+# The frame rate under a storm of input the flight must ignore, against the
+# calm on both sides of it; sourced by scripts/bench, run on its DISPLAY.
+#
+# storm_round EXECUTABLE PROBE SEND_WM_DELETE BASE: one flight of EXECUTABLE
+# with the swap-logging PROBE: STORM_CALM_S seconds calm, STORM_S seconds of
+# storm, STORM_CALM_S calm again, then Escape. The storm is pointer motion,
+# button and wheel presses, keys other than Escape and a window-close
+# request (sent with SEND_WM_DELETE) after every hundred or so events; the
+# calm runs the same X clients asking questions instead, because on a
+# virtual machine the mere coming and going of processes moves the frame
+# timing. Leaves the swap log in BASE.frames and writes BASE.summary:
+# "calm_median_ms storm_median_ms events_per_s".
+source "$(dirname "${BASH_SOURCE[0]}")/flight.sh"
+
+STORM_CALM_S=${STORM_CALM_S:-2.5}
+STORM_S=${STORM_S:-5}
+storm_keys=(a q space Return Tab F1 F12 Left Up shift ctrl alt super BackSpace Delete)
+
+storm_now_ns() { date +%s%N; }
+storm_frames() { wc -l <"$1"; }
+
+# storm_repeat SECONDS COMMAND...: runs COMMAND again and again for SECONDS.
+storm_repeat() {
+  local end=$(($(storm_now_ns) + $(awk -v s="$1" 'BEGIN { printf "%d", s * 1e9 }')))
+  shift
+  while (($(storm_now_ns) < end)); do "$@"; done
+}
+
+storm_calm_batch() {
+  local args=() i
+  for ((i = 0; i < 25; ++i)); do args+=(getmouselocation sleep 0.004); done
+  xdotool "${args[@]}" >/dev/null
+  xdotool getwindowname "$storm_window" >/dev/null
+}
+
+storm_events=0
+storm_batches=0
+storm_batch() {
+  local args=() i button
+  for ((i = 0; i < 25; ++i)); do
+    args+=(mousemove --window "$storm_window" $((20 + (storm_batches * 37 + i * 53) % 600))
+      $((20 + (storm_batches * 29 + i * 41) % 440))
+      key --delay 0 "${storm_keys[$(((storm_batches * 25 + i) % ${#storm_keys[@]}))]}")
+    storm_events=$((storm_events + 3))
+    if ((i % 2 == 0)); then
+      button=$((1 + (storm_batches + i / 2) % 5))
+      args+=(mousedown "$button" mouseup "$button")
+      storm_events=$((storm_events + 2))
+    fi
+    args+=(sleep 0.004)
+  done
+  xdotool "${args[@]}"
+  "$storm_send_wm_delete" "$storm_window"
+  storm_events=$((storm_events + 1))
+  storm_batches=$((storm_batches + 1))
+}
+
+# storm_median LOG FROM TO...: median interval in ms between the starts of
+# consecutive frames that both lie in one of the frame ranges FROM..TO.
+storm_median() {
+  local log=$1
+  shift
+  awk -v ranges="$*" 'BEGIN { n = split(ranges, r, " ") }
+    { for (i = 1; i < n; i += 2)
+        if (previous_frame >= r[i] && $1 <= r[i + 1] && previous_frame > 0)
+          printf "%.4f\n", ($2 - previous) / 1e6
+      previous = $2; previous_frame = $1 }' "$log" | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if (NR % 2) printf "%.2f\n", v[(NR + 1) / 2];
+      else printf "%.2f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+storm_round() {
+  local executable=$1 probe=$2 base=$4 pid calm_from storm_from storm_to calm_to started ended
+  storm_send_wm_delete=$3
+  storm_events=0
+  storm_batches=0
+  : >"$base.frames"
+  SDL_AUDIODRIVER=dummy LD_PRELOAD="$probe" TUBEFLIGHT_PROBE_LOG="$base.frames" "$executable" &
+  pid=$!
+  storm_window=$(flight_wait_for_window "$pid" 20)
+  while (($(storm_frames "$base.frames") < 30)) && kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+
+  calm_from=$(storm_frames "$base.frames")
+  storm_repeat "$STORM_CALM_S" storm_calm_batch
+  storm_from=$(storm_frames "$base.frames")
+  started=$(storm_now_ns)
+  storm_repeat "$STORM_S" storm_batch
+  ended=$(storm_now_ns)
+  storm_to=$(storm_frames "$base.frames")
+  storm_repeat "$STORM_CALM_S" storm_calm_batch
+  calm_to=$(storm_frames "$base.frames")
+
+  xdotool mousemove --window "$storm_window" 320 240
+  flight_end_with_escape "$pid"
+  printf '%s %s %s\n' \
+    "$(storm_median "$base.frames" "$calm_from" "$storm_from" "$storm_to" "$calm_to")" \
+    "$(storm_median "$base.frames" "$storm_from" "$storm_to")" \
+    "$(awk -v e="$storm_events" -v ns="$((ended - started))" 'BEGIN { printf "%d", e / (ns / 1e9) }')" \
+    >"$base.summary"
+}
