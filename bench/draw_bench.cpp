@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing on a real llvmpipe context: an SDL OpenGL window on the current
 // DISPLAY with the flight's GL state. Each iteration advances the camera one
 // step (as a frame does, about a microsecond) and draws the frame.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tubeflight_exec_stamp [NAME=VALUE...] PROGRAM [ARGS...]: notes
 // CLOCK_MONOTONIC in TUBEFLIGHT_EXEC_NS, sets the NAME=VALUE variables and
 // replaces itself with PROGRAM, so that a start-up probe inside PROGRAM can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tubeflight_floor_compare: checks that draw_floor puts the same pixels on the
 // screen as draw_scene. For the start-up view and for camera steps spread
 // over a whole lap it draws the frame both ways into the back buffer, reads

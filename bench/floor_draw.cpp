@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "floor_draw.h"
 
 #include <GL/gl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tubeflight_floor: the flight with draw_scene swapped for draw_floor. The
 // start-up, camera steps, 16 ms busy-wait, swap, caption and event handling
 // are the flight's own, so that its frame cost is the cost of the same frame

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up and per-frame geometry: the tube build, the knot curve and the
 // camera step.
 #include "camera/camera.h"

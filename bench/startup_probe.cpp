@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LD_PRELOAD library that notes the start-up milestones of an SDL 1.2 GL
 // program, as CLOCK_MONOTONIC nanoseconds, one "event ns" line each, into
 // the file named by TUBEFLIGHT_STARTUP_LOG (appended; nothing is noted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Measures the browser build in Debian's headless Chromium against the
 // windowed executable on the same machine, in alternating rounds, and prints
 // medians over the rounds:

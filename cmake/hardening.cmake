@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Release builds, and so the Debian package, get the hardening of a Debian
 # package build (dpkg-buildflags with hardening=+all: -O2, stack protector,
 # fortified libc calls, format-string checks, full RELRO with immediate

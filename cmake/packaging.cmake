@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the executables, the manual page, the desktop entries, the icons,
 # the AppStream metadata and the package documentation, and describes the
 # Debian package that `cpack -G DEB` builds from the same install rules.

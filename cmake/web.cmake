@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The browser build (configured with `emcmake cmake`): tubeflight-web, the
 # flight's geometry, camera, drawing and start-up code with the browser shell
 # of src/web, as a static site in <build>/site: index.html, tubeflight-web.js

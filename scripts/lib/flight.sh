@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shell helpers for driving a running flight on the current DISPLAY.
 # Source this file; the functions poll with deadlines and never wait forever.
 

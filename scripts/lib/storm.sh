@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The frame rate under a storm of input the flight must ignore, against the
 # calm on both sides of it; sourced by scripts/bench, run on its DISPLAY.
 #

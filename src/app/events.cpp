@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/events.h"
 
 #include <SDL.h>

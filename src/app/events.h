@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Empties the SDL event queue. Every event is discarded; mouse input and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/flight.h"
 
 #include "app/flight_steps.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/flight_steps.h"
 
 #include "app/events.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/gl_state.h"
 
 #include <GL/gl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 constexpr int SCREEN_WIDTH = 640;

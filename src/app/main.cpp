@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of both executables; FULLSCREEN_BUILD picks the display mode.
 #include "app/flight.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // SIGHUP, SIGINT and SIGTERM end the flight at the bottom of the current

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/video_driver.h"
 
 #include <SDL.h>

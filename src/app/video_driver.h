@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // False when SDL has fallen back to a video driver that shows nothing on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "camera/camera.h"
 
 #include "geometry/angles.h"

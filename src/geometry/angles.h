@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The values of pi and 2 pi that every angle computation uses. They are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Three-component vector of 32-bit floats and its few operations. Inputs are

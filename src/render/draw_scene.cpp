@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/draw_scene.h"
 
 #include <GL/gl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // gluPerspective and gluLookAt for the browser build, as GLU documents them:
 // each multiplies the current matrix by its own. Emscripten's versions
 // replace the current matrix instead, and its gluLookAt hands its arguments

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of the browser build. Start-up is the desktop flight's; the
 // busy-wait loop is replaced by the browser's frame callback, which draws at
 // most one frame per call and starts a frame only once 16 ms have passed

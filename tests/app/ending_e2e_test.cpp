@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the windowed executable ends: an Escape tap or a stop signal. (Start-up
 // failures: reliability_startup_test.cpp.)
 #include "flight_checks.h"

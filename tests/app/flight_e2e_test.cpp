@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One run of the windowed executable, watched from start-up to Escape.
 #include "flight_checks.h"
 #include "harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/frame_clock.h"
 
 #include <gtest/gtest.h>

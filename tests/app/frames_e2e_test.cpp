@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frames read back from the windowed executable while it flies.
 #include "flight_checks.h"
 #include "harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The full-screen executable: the same flight, asked for in full screen.
 #include "flight_checks.h"
 #include "harness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windowed executable flown at its own pace for more than two laps of
 // the knot, its resident memory sampled twice a second: once the first lap
 // has warmed up every cache, nothing grows any more.

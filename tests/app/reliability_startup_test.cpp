@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up failures seen from a terminal: the windowed executable is run
 // with a pseudo-terminal as its controlling terminal and as stdin, stdout
 // and stderr, on both SDL 1.2 implementations. When it cannot get an OpenGL

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windowed executable under a storm of input it must ignore: pointer
 // motion, button presses, keys other than Escape and window-close requests,
 // thousands of events in a few seconds. The flight flies on in its window

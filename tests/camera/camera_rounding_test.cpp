@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "../geometry/reference_knot.h"
 #include "camera/camera.h"
 

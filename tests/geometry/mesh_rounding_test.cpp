@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/tube_mesh.h"
 #include "reference_knot.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/knot.h"
 #include "geometry/tube_mesh.h"
 

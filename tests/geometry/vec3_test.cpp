@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "geometry/vec3.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Reads a memcheck XML report and fails on findings in the program's own code.
 
 A finding is the program's own when the innermost stack frame that is not

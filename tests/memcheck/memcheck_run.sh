@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the real program under valgrind's memcheck for a short flight on a
 # private X server, ends it with Escape, and fails on any invalid access or
 # definite leak whose innermost frame outside the allocator is the program's

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts EXECUTABLE on the display in DISPLAY, waits until its window is on
 # screen, checks the window's WM_CLASS, presses Escape through XTEST and
 # expects the flight to end by itself with exit status 0.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs a built tree into a scratch prefix and checks what lands there
 # (manual page, desktop entries, icons, AppStream metadata, licence and
 # changelog, all validated), then builds the Debian package, checks its

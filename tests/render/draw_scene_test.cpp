@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gl_fixture.h"
 
 #include "camera/camera.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flight_checks.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Assertions shared by the end-to-end tests of a finished run.

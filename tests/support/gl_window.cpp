@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gl_window.h"
 
 #include "app/gl_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The flight's 640 x 480 OpenGL window on the current DISPLAY, as the GL

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Drives the real executables for the end-to-end tests: a private Xvfb per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tubeflight_nomem: loaded with LD_PRELOAD, it makes the program's own large
 // C++ allocations fail, as on a machine out of memory: operator new refuses
 // a request of 64 KiB or more that comes from the main executable with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tubeflight_probe: loaded into the real executables with LD_PRELOAD, it
 // watches the frame loop from the outside without changing what the program
 // does. Everything is switched on by environment variables:

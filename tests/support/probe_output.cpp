@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "probe_output.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asks a window to close the way a window manager does: a WM_PROTOCOLS
 // client message carrying WM_DELETE_WINDOW, sent to the window on $DISPLAY.
 // Usage: send_wm_delete WINDOW_ID   (decimal or 0x hexadecimal)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the browser test and the browser measurements share: the site served
 // by Python's static file server, Debian's Chromium driven by puppeteer-core,
 // the flight's page read back, and the windowed executable's own frames read

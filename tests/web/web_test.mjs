@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser build in Debian's headless Chromium: its frames are the
 // windowed executable's frames, its title follows the caption, and Escape
 // stops the flight.
