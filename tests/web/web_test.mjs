@@ -15,7 +15,7 @@ const { values: paths } = parseArgs({
   options: { site: { type: 'string' }, exe: { type: 'string' }, probe: { type: 'string' } },
 });
 
-const TITLE_LINE = 'tubeflight - flying through the knot tube (Escape quits)';
+const EXPECTED_TITLE = 'tubeflight - flying through the knot tube (Escape quits)';
 const STILLS = [1, 45, 90, 180];
 // Chromium's SwiftShader and Mesa's llvmpipe rasterise the same triangles
 // with the same matrices, but decide a few pixels on shared edges and where
@@ -48,7 +48,7 @@ test('#frame=N holds the desktop program\'s frame N on the canvas', async () => 
     const flight = await page.evaluate(() => window.flight);
     assert.deepEqual([flight.frames, flight.ended, flight.endedByEscape, flight.failed],
       [frame, true, false, false], `#frame=${frame}`);
-    assert.equal(await page.title(), TITLE_LINE);
+    assert.equal(await page.title(), EXPECTED_TITLE);
     const difference = frameDifference(await canvasRgb(page), desktop.get(frame).rgb, LEVEL);
     console.log(`frame ${frame}: ${difference.over} pixels differ by more than ${LEVEL}, ` +
       `largest difference ${difference.worst}`);
@@ -82,7 +82,7 @@ test('the title becomes the title line after the first frame; Escape stops the f
   await new Promise((resolve) => setTimeout(resolve, 300)); // some 18 frames' time
   assert.equal(await page.evaluate(() => window.flight.frames), ended.frames,
     'frames were drawn after the end');
-  assert.deepEqual(await page.evaluate(() => window.titles), ['tubeflight', 'Sdl Test', TITLE_LINE]);
+  assert.deepEqual(await page.evaluate(() => window.titles), ['tubeflight', 'Sdl Test', EXPECTED_TITLE]);
   assert.match(await page.$eval('#status', (e) => e.textContent), /ended.*[Rr]eload/);
   await page.close();
 });
