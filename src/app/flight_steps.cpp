@@ -29,7 +29,7 @@ bool start_flight(Uint32 video_flags, Camera& camera, TubeMesh& mesh) {
     camera = START_CAMERA;
     try {
         build_tube_mesh(RINGS, SIDES, mesh);
-    } catch (const std::exception&) { // no storage for the mesh
+    } catch (const std::exception&) { // the mesh could not be had: no storage
         SDL_Quit();
         return false;
     }
