@@ -13,8 +13,12 @@ add_executable(tubeflight-web
 target_include_directories(tubeflight-web PRIVATE src)
 # WebAssembly has no fused multiply-add; contraction stays off all the same,
 # as in the desktop build.
-target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-contract=off)
+target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-contract=off
+  # Emscripten's own SDL 1.2 (its headers too: newer Emscripten offers them
+  # only when asked for).
+  -sUSE_SDL=1)
 target_link_options(tubeflight-web PRIVATE
+  -sUSE_SDL=1
   # SDL 1.2 and OpenGL 1.x immediate mode with GLU, emulated on WebGL.
   -sLEGACY_GL_EMULATION=1
   # The canvas keeps the drawn frame readable after it is shown, so that a

@@ -2,13 +2,18 @@
 # SPDX-License-Identifier: MIT
 # Starts EXECUTABLE on the display in DISPLAY, waits until its window is on
 # screen, checks the window's WM_CLASS, presses Escape through XTEST and
-# expects the flight to end by itself with exit status 0.
-# Usage: fly_and_escape.sh EXECUTABLE EXPECTED_WM_CLASS
+# expects the flight to end by itself with exit status 0. An executable of
+# another architecture runs under EMULATOR (qemu-user), in the same process.
+# Usage: fly_and_escape.sh EXECUTABLE EXPECTED_WM_CLASS [EMULATOR...]
 set -euo pipefail
 
 executable=$1
 expected_class=$2
+emulator=("${@:3}")
 start_timeout_s=30 # llvmpipe start-up on a busy 2-core machine
+if [[ ${#emulator[@]} -gt 0 ]]; then
+  start_timeout_s=120 # and emulated
+fi
 exit_timeout_s=10
 
 fail() {
@@ -19,7 +24,7 @@ fail() {
 source "$(dirname "$0")/../../scripts/lib/flight.sh"
 
 # No sound device is needed; SDL's dummy audio keeps start-up from needing one.
-SDL_AUDIODRIVER=dummy "$executable" &
+SDL_AUDIODRIVER=dummy "${emulator[@]}" "$executable" &
 flight=$!
 trap 'kill "$flight" 2>/dev/null || true' EXIT
 
