@@ -348,7 +348,7 @@ bool file_exists(const std::string& path) {
 }
 
 void start_program(Session& session, const std::string& exe, const Env& env,
-                   const std::vector<int>& ignored_signals) {
+                   const std::vector<int>& ignored_signals, const std::vector<std::string>& args) {
     if (session.program > 0) {
         throw std::logic_error("a program is still running in this session");
     }
@@ -367,7 +367,9 @@ void start_program(Session& session, const std::string& exe, const Env& env,
         }
     }
     constexpr int OUTPUT = O_WRONLY | O_CREAT | O_TRUNC;
-    session.program = spawn({exe}, environment_with(overrides),
+    std::vector<std::string> argv{exe};
+    argv.insert(argv.end(), args.begin(), args.end());
+    session.program = spawn(argv, environment_with(overrides),
                             {{STDIN_FILENO, "/dev/null", O_RDONLY},
                              {STDOUT_FILENO, scratch(session, "stdout"), OUTPUT},
                              {STDERR_FILENO, scratch(session, "stderr"), OUTPUT}},

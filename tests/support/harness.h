@@ -91,12 +91,14 @@ std::vector<char*> pointers(std::vector<std::string>& strings);
 // runs.
 std::optional<Ended> reap(pid_t pid, bool wait);
 
-// Starts `exe` on the session's display with `env` added to (or replacing
-// entries of) the test's own environment, and the signals in
-// `ignored_signals` ignored, as a parent may leave them. Its stdout and
-// stderr go to the files "stdout" and "stderr" of the scratch directory.
+// Starts `exe` with the arguments `args` on the session's display with `env`
+// added to (or replacing entries of) the test's own environment, and the
+// signals in `ignored_signals` ignored, as a parent may leave them. Its
+// stdout and stderr go to the files "stdout" and "stderr" of the scratch
+// directory.
 void start_program(Session& session, const std::string& exe, const Env& env = {},
-                   const std::vector<int>& ignored_signals = {});
+                   const std::vector<int>& ignored_signals = {},
+                   const std::vector<std::string>& args = {});
 
 // Waits for the program to end; nothing if it still runs after `timeout`.
 std::optional<Ended> wait_end(Session& session, Millis timeout);
