@@ -4,12 +4,16 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-void draw_scene(const Camera& camera, const TubeMesh& mesh) {
+void start_frame(const Camera& camera) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     glLoadIdentity();
     gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.target.x, camera.target.y,
               camera.target.z, camera.up.x, camera.up.y, camera.up.z);
+}
+
+void draw_scene(const Camera& camera, const TubeMesh& mesh) {
+    start_frame(camera);
 
     // Colours go to OpenGL unscaled; the pipeline clamps them to [0, 1].
     const Vertex* const vertices = mesh.vertices.data();

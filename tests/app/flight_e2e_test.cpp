@@ -48,7 +48,9 @@ TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     EXPECT_TRUE(wait_until([&] { return window_name(session, *window) == TITLE; }, STEP_TIMEOUT))
         << "caption: " << window_name(session, *window);
 
-    // A close request, mouse input and keys other than Escape change nothing.
+    // A close request, mouse input and keys other than Escape change nothing,
+    // and the pointer, centred once at start-up, stays where it was moved.
+    const Geometry geometry = window_geometry(session, *window);
     ASSERT_TRUE(send_close_request(session, *window));
     ASSERT_TRUE(xdotool(session, {"click", "1"}));
     ASSERT_TRUE(xdotool(session, {"click", "3"}));
@@ -58,6 +60,9 @@ TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     EXPECT_TRUE(wait_for_frames(session, std::max(after_input + 30, PACED_FRAMES), STEP_TIMEOUT));
     ASSERT_TRUE(running(session));
     EXPECT_EQ(window_name(session, *window), TITLE);
+    const Point pointer = pointer_position(session);
+    EXPECT_EQ(pointer.x - geometry.x, 320 - 40);
+    EXPECT_EQ(pointer.y - geometry.y, 240 + 25);
 
     // Escape held down for 100 ms ends it with status 0, SDL shut down.
     expect_escape_ends_flight(session);

@@ -18,9 +18,11 @@ if [[ -z "${IN_PRIVATE_XVFB:-}" ]]; then
 fi
 
 reports=$(mktemp -d)
-trap 'rm -rf "$reports"' EXIT
+flight=
+# The flight ends with this script, however it ends.
+trap 'if [[ -n "$flight" ]]; then kill "$flight" 2>/dev/null || true; fi; rm -rf "$reports"' EXIT
 
-SDL_AUDIODRIVER=dummy valgrind --tool=memcheck --leak-check=full \
+SDL_AUDIODRIVER=dummy setpriv --pdeathsig KILL -- valgrind --tool=memcheck --leak-check=full \
   --show-leak-kinds=definite --num-callers=40 \
   --xml=yes --xml-file="$reports/memcheck.%p.xml" "$executable" &
 flight=$!
@@ -32,6 +34,7 @@ flight_wait_for_window "$flight" 180 >/dev/null
 sleep 3 # a couple of hundred frames
 status=0
 flight_end_with_escape "$flight" 60 || status=$?
+flight=
 if ((status != 0)); then
   echo "the program ended with status $status under memcheck"
   exit 1

@@ -17,7 +17,7 @@ struct Rgb {
                                        const char* tolerance_text, const Rgb& got, const Rgb& want,
                                        int tolerance);
 
-// The flight's GL window (tests/support/gl_window.h), opened for each test
+// The flight's GL window (common/gl_window.h), opened for each test
 // and checked for GL errors at its end, and reads of the back buffer.
 class GlWindow : public ::testing::Test {
   protected:

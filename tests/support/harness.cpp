@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -42,17 +43,26 @@ struct Redirect {
 // fork + execve; between the two only async-signal-safe calls. The child
 // starts with the stop signals at their default action, whatever the test
 // runner inherited (a shell's background job has SIGINT ignored), except
-// those in `ignored`, which it starts with ignored.
+// those in `ignored`, which it starts with ignored. It gets `death_signal`
+// when the test process dies, however it dies (0: none). The kernel sends it
+// when the thread that forked ends: every spawn happens on the test's main
+// thread.
 pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
-            const std::vector<Redirect>& redirects, int inherit_fd = -1, int inherit_as = -1,
-            const std::vector<int>& ignored = {}) {
+            const std::vector<Redirect>& redirects, int death_signal, int inherit_fd = -1,
+            int inherit_as = -1, const std::vector<int>& ignored = {}) {
     std::vector<char*> argv_pointers = pointers(argv);
     std::vector<char*> env_pointers = pointers(env);
+    const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) {
         fail("fork");
     }
     if (pid == 0) {
+        // The parent may have died before the signal was armed.
+        if (death_signal != 0 &&
+            (prctl(PR_SET_PDEATHSIG, death_signal) != 0 || getppid() != parent)) {
+            _exit(127);
+        }
         for (const Redirect& redirect : redirects) {
             const int fd = open(redirect.path.c_str(), redirect.flags, 0644);
             if (fd < 0 || dup2(fd, redirect.target) < 0) {
@@ -114,8 +124,9 @@ ToolRun run_tool(const Session& session, std::vector<std::string> argv) {
     if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
         fail("pipe2");
     }
-    const pid_t pid = spawn(argv, environment_with({{"DISPLAY", session.display}}),
-                            {{STDERR_FILENO, "/dev/null", O_WRONLY}}, pipe_fds[1], STDOUT_FILENO);
+    const pid_t pid =
+        spawn(argv, environment_with({{"DISPLAY", session.display}}),
+              {{STDERR_FILENO, "/dev/null", O_WRONLY}}, SIGKILL, pipe_fds[1], STDOUT_FILENO);
     close(pipe_fds[1]);
     ToolRun run;
     char buffer[4096];
@@ -153,12 +164,14 @@ std::string start_xvfb(pid_t& pid) {
         fail("pipe2");
     }
     // -noreset: the server must not reset when its last client leaves, or a
-    // client connecting during the reset fails.
+    // client connecting during the reset fails. It ends on SIGTERM, not
+    // SIGKILL, when the test dies, so that it removes its lock file and
+    // socket.
     pid = spawn({find_on_path("Xvfb"), "-screen", "0", "1280x1024x24", "-noreset", "-nolisten",
                  "tcp", "-displayfd", std::to_string(XVFB_DISPLAY_FD)},
                 environment_with({}),
                 {{STDOUT_FILENO, "/dev/null", O_WRONLY}, {STDERR_FILENO, "/dev/null", O_WRONLY}},
-                pipe_fds[1], XVFB_DISPLAY_FD);
+                SIGTERM, pipe_fds[1], XVFB_DISPLAY_FD);
     close(pipe_fds[1]);
     std::string number;
     const auto deadline = Clock::now() + XVFB_START_TIMEOUT;
@@ -183,11 +196,36 @@ std::string start_xvfb(pid_t& pid) {
     return ":" + number.substr(0, number.find('\n'));
 }
 
+// Starts the guard that cleans up after the session if the test process
+// dies first (see e2e_guard.cpp); the session keeps the writing end of its
+// pipe, which closes with the test process.
+void start_guard(Session& session) {
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+        fail("pipe2");
+    }
+    session.guard =
+        spawn({built().e2e_guard, session.dir}, environment_with({}),
+              {{STDOUT_FILENO, "/dev/null", O_WRONLY}, {STDERR_FILENO, "/dev/null", O_WRONLY}}, 0,
+              pipe_fds[0], STDIN_FILENO);
+    close(pipe_fds[0]);
+    session.guard_input = pipe_fds[1];
+}
+
+void tell_guard(const Session& session, const std::string& line) {
+    const std::string text = line + "\n";
+    ssize_t written;
+    do {
+        written = write(session.guard_input, text.data(), text.size());
+    } while (written < 0 && errno == EINTR);
+}
+
 } // namespace
 
 const Built& built() {
     static const Built paths{TUBEFLIGHT_EXE,       TUBEFLIGHT_FS_EXE,  TUBEFLIGHT_PROBE_LIB,
-                             TUBEFLIGHT_NOMEM_LIB, SEND_WM_DELETE_EXE, CLASSIC_SDL_LIBDIR};
+                             TUBEFLIGHT_NOMEM_LIB, SEND_WM_DELETE_EXE, CLASSIC_SDL_LIBDIR,
+                             E2E_GUARD_EXE};
     return paths;
 }
 
@@ -250,15 +288,32 @@ std::optional<Ended> reap(pid_t pid, bool wait) {
 }
 
 Session::Session() {
-    char dir_template[] = "/tmp/tubeflight-e2e-XXXXXX";
-    if (mkdtemp(dir_template) == nullptr) {
-        fail("mkdtemp");
+    const std::string root = E2E_SCRATCH_ROOT;
+    std::filesystem::create_directories(root);
+    std::string dir_template = root + "/session-XXXXXX";
+    if (mkdtemp(dir_template.data()) == nullptr) {
+        fail("mkdtemp " + dir_template);
     }
     dir = dir_template;
-    display = start_xvfb(xvfb);
+    start_guard(*this);
+    try {
+        runtime_dir = dir + "/runtime";
+        if (mkdir(runtime_dir.c_str(), 0700) != 0) {
+            fail("mkdir " + runtime_dir);
+        }
+        display = start_xvfb(xvfb);
+        tell_guard(*this, std::to_string(xvfb));
+    } catch (...) {
+        end(); // no destructor runs for a session that never started
+        throw;
+    }
 }
 
 Session::~Session() {
+    end();
+}
+
+void Session::end() {
     if (program > 0) {
         kill(program, SIGKILL);
         reap(program, true);
@@ -268,6 +323,12 @@ Session::~Session() {
     }
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
+    if (guard > 0) {
+        tell_guard(*this, "done");
+        close(guard_input);
+        reap(guard, true);
+        guard = -1;
+    }
 }
 
 std::string scratch(const Session& session, const std::string& name) {
@@ -287,18 +348,33 @@ bool file_exists(const std::string& path) {
 }
 
 void start_program(Session& session, const std::string& exe, const Env& env,
-                   const std::vector<int>& ignored_signals) {
+                   const std::vector<int>& ignored_signals, const std::vector<std::string>& args) {
     if (session.program > 0) {
         throw std::logic_error("a program is still running in this session");
     }
     Env overrides = env;
     overrides.insert(overrides.begin(), {"DISPLAY", session.display});
+    // The libraries' runtime and temporary files stay in the session.
+    for (const auto& [key, value] :
+         {std::pair<std::string, std::string>{"XDG_RUNTIME_DIR", session.runtime_dir},
+          {"TMPDIR", session.runtime_dir}}) {
+        bool given = false;
+        for (const auto& entry : env) {
+            given = given || entry.first == key;
+        }
+        if (!given) {
+            overrides.emplace_back(key, value);
+        }
+    }
     constexpr int OUTPUT = O_WRONLY | O_CREAT | O_TRUNC;
-    session.program = spawn({exe}, environment_with(overrides),
+    std::vector<std::string> argv{exe};
+    argv.insert(argv.end(), args.begin(), args.end());
+    session.program = spawn(argv, environment_with(overrides),
                             {{STDIN_FILENO, "/dev/null", O_RDONLY},
                              {STDOUT_FILENO, scratch(session, "stdout"), OUTPUT},
                              {STDERR_FILENO, scratch(session, "stderr"), OUTPUT}},
-                            -1, -1, ignored_signals);
+                            SIGKILL, -1, -1, ignored_signals);
+    tell_guard(session, std::to_string(session.program));
 }
 
 std::optional<Ended> wait_end(Session& session, Millis timeout) {

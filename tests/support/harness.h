@@ -28,6 +28,7 @@ struct Built {
     std::string nomem;              // libtubeflight_nomem.so
     std::string send_wm_delete;     // the close-request helper
     std::string classic_sdl_libdir; // where classic SDL 1.2 is unpacked
+    std::string e2e_guard;          // cleans up after a test process that died
 };
 const Built& built();
 
@@ -51,17 +52,25 @@ struct Geometry {
     int height = 0;
 };
 
-// One private X server, a scratch directory, and at most one program at a
-// time. The program's stdout and stderr go to files in the scratch
-// directory. Whatever still runs when the session ends is killed.
+// One private X server, a scratch directory under the build tree, and at
+// most one program at a time. The program's stdout and stderr go to files in
+// the scratch directory; its XDG_RUNTIME_DIR and TMPDIR are a private folder
+// in it. Whatever still runs when the session ends is killed and the
+// directory removed, also when the test process dies of a signal or is
+// killed: its children get a parent-death signal, and a guard process
+// removes the directory.
 struct Session {
     pid_t xvfb = -1;
     std::string display; // ":N"
     std::string dir;
+    std::string runtime_dir; // mode 0700
     pid_t program = -1;
+    pid_t guard = -1;
+    int guard_input = -1;
 
     Session();
     ~Session();
+    void end(); // what the destructor does
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 };
@@ -82,12 +91,14 @@ std::vector<char*> pointers(std::vector<std::string>& strings);
 // runs.
 std::optional<Ended> reap(pid_t pid, bool wait);
 
-// Starts `exe` on the session's display with `env` added to (or replacing
-// entries of) the test's own environment, and the signals in
-// `ignored_signals` ignored, as a parent may leave them. Its stdout and
-// stderr go to the files "stdout" and "stderr" of the scratch directory.
+// Starts `exe` with the arguments `args` on the session's display with `env`
+// added to (or replacing entries of) the test's own environment, and the
+// signals in `ignored_signals` ignored, as a parent may leave them. Its
+// stdout and stderr go to the files "stdout" and "stderr" of the scratch
+// directory.
 void start_program(Session& session, const std::string& exe, const Env& env = {},
-                   const std::vector<int>& ignored_signals = {});
+                   const std::vector<int>& ignored_signals = {},
+                   const std::vector<std::string>& args = {});
 
 // Waits for the program to end; nothing if it still runs after `timeout`.
 std::optional<Ended> wait_end(Session& session, Millis timeout);

@@ -22,6 +22,11 @@
 //   TUBEFLIGHT_PROBE_MODE_LOG=path  one line "sdl_init 0xflags ok|fail" per
 //                                   SDL_Init and one line "width height bpp
 //                                   0xflags ok|null" per SDL_SetVideoMode
+//   TUBEFLIGHT_PROBE_SCALING_LOG=path
+//                                   one line per SDL_Init: the value of
+//                                   SDL12COMPAT_OPENGL_SCALING in the
+//                                   program's environment as SDL starts,
+//                                   "unset" when there is none
 //
 // Frames are numbered from 1, the first swap.
 #include "monotonic_clock.h"
@@ -57,6 +62,7 @@ struct ProbeConfig {
     const char* hold_path = nullptr;
     const char* quit_log_path = nullptr;
     const char* mode_log_path = nullptr;
+    const char* scaling_log_path = nullptr;
 };
 
 const char* env_path(const char* name) {
@@ -71,6 +77,7 @@ ProbeConfig read_config() {
     config.hold_path = env_path("TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP");
     config.quit_log_path = env_path("TUBEFLIGHT_PROBE_QUIT_LOG");
     config.mode_log_path = env_path("TUBEFLIGHT_PROBE_MODE_LOG");
+    config.scaling_log_path = env_path("TUBEFLIGHT_PROBE_SCALING_LOG");
     const char* fast = env_path("TUBEFLIGHT_PROBE_FAST_TICKS");
     config.fast_ticks = fast != nullptr && std::strcmp(fast, "0") != 0;
     if (const char* stop = env_path("TUBEFLIGHT_PROBE_STOP_AFTER")) {
@@ -244,6 +251,12 @@ void glFlush(void) {
 int SDL_Init(std::uint32_t flags) {
     using InitFunction = int (*)(std::uint32_t);
     static const InitFunction real_init = next_symbol<InitFunction>("SDL_Init");
+    if (const char* path = config().scaling_log_path) {
+        const char* scaling = std::getenv("SDL12COMPAT_OPENGL_SCALING");
+        char line[80];
+        std::snprintf(line, sizeof line, "%.70s\n", scaling != nullptr ? scaling : "unset");
+        append_line(path, line);
+    }
     const int result = real_init(flags);
     if (const char* path = config().mode_log_path) {
         char line[64];

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+// tubeflight_record_frames: loaded into the flight with LD_PRELOAD by
+// scripts/record-headless, it hands every frame the flight draws to a video
+// encoder, so that the recording holds one picture per frame of the flight
+// whatever the load: a grab of the screen at its own clock would repeat or
+// miss frames whenever the two clocks drift apart.
+//
+//   TUBEFLIGHT_RECORD_FD=N      the back buffer of each frame, read just
+//                               before its swap, is written to descriptor N
+//                               as 640 x 480 packed RGB bytes, bottom row
+//                               first; writing blocks, so a slow reader
+//                               slows the flight down rather than losing
+//                               frames
+//   TUBEFLIGHT_RECORD_FRAMES=M  after M frames the descriptor is closed,
+//                               which tells the reader that the recording is
+//                               complete
+//
+// If the reader goes away early, the write raises SIGPIPE, which ends the
+// flight as it ends any writer to a closed pipe. Nothing else of the
+// program changes.
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int WIDTH = 640;
+constexpr int HEIGHT = 480;
+
+struct Recording {
+    int fd = -1;
+    long frames_left = 0;
+    std::vector<unsigned char> picture;
+};
+
+Recording start_recording() {
+    Recording recording;
+    const char* fd = std::getenv("TUBEFLIGHT_RECORD_FD");
+    const char* frames = std::getenv("TUBEFLIGHT_RECORD_FRAMES");
+    if (fd != nullptr && frames != nullptr) {
+        recording.fd = static_cast<int>(std::strtol(fd, nullptr, 10));
+        recording.frames_left = std::strtol(frames, nullptr, 10);
+        recording.picture.resize(static_cast<std::size_t>(WIDTH) * HEIGHT * 3);
+    }
+    return recording;
+}
+
+bool write_all(int fd, const unsigned char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(fd, bytes, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+void record_frame(Recording& recording) {
+    if (recording.fd < 0) {
+        return;
+    }
+    // From whatever framebuffer is bound for reading: the window's back
+    // buffer, or the off-screen one that sdl12-compat draws into when it
+    // scales. The read state is put back afterwards.
+    GLint pack_alignment = 4;
+    GLint read_buffer = GL_BACK;
+    GLint read_framebuffer = 0;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack_alignment);
+    glGetIntegerv(GL_READ_BUFFER, &read_buffer);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read_framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (read_framebuffer == 0) {
+        glReadBuffer(GL_BACK);
+    }
+    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, recording.picture.data());
+    if (read_framebuffer == 0) {
+        glReadBuffer(static_cast<GLenum>(read_buffer));
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, pack_alignment);
+    if (!write_all(recording.fd, recording.picture.data(), recording.picture.size()) ||
+        --recording.frames_left <= 0) {
+        close(recording.fd);
+        recording.fd = -1;
+    }
+}
+
+} // namespace
+
+extern "C" void SDL_GL_SwapBuffers(void) {
+    using Swap = void (*)();
+    static const Swap real = reinterpret_cast<Swap>(dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"));
+    static Recording recording = start_recording();
+    record_frame(recording);
+    real();
+}
