@@ -13,17 +13,16 @@ add_executable(tubeflight-web
 target_include_directories(tubeflight-web PRIVATE src)
 # WebAssembly has no fused multiply-add; contraction stays off all the same,
 # as in the desktop build.
+# -sUSE_SDL=1: Emscripten's own SDL 1.2, which newer Emscripten releases
+# ask for when compiling too, not only when linking.
 target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-contract=off
-  # Emscripten's own SDL 1.2 (its headers too: newer Emscripten offers them
-  # only when asked for).
   -sUSE_SDL=1)
+# The drawing buffer is not kept after a frame is shown (no GL_TESTING):
+# the browser test asks for a kept buffer from the page itself.
 target_link_options(tubeflight-web PRIVATE
   -sUSE_SDL=1
   # SDL 1.2 and OpenGL 1.x immediate mode with GLU, emulated on WebGL.
   -sLEGACY_GL_EMULATION=1
-  # The canvas keeps the drawn frame readable after it is shown, so that a
-  # still can be saved from the page and read back by the tests.
-  -sGL_TESTING=1
   -sENVIRONMENT=web)
 set_target_properties(tubeflight-web PROPERTIES
   SUFFIX ".js"

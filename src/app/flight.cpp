@@ -6,14 +6,7 @@
 #include "app/stop_signals.h"
 #include "app/window_scaling.h"
 
-#include <cstdint>
-
 namespace {
-
-// The process-wide objects of the flight. They live until the process ends.
-TubeMesh mesh;
-Camera camera = START_CAMERA;
-std::int32_t path_step = 0;
 
 constexpr int EXIT_STARTUP_FAILURE = 1;
 
@@ -28,15 +21,14 @@ void wait_for_frame_end(Uint32 frame_start) {
 int run_flight(Uint32 video_flags, SceneDrawer draw) {
     install_stop_signals();
     prefer_unscaled_window(video_flags);
-    if (!start_flight(video_flags, camera, mesh)) {
+    if (!start_flight(video_flags)) {
         return EXIT_STARTUP_FAILURE;
     }
     bool quit = false;
 
     do {
         const Uint32 frame_start = SDL_GetTicks();
-        camera_step(camera, path_step);
-        draw(camera, mesh);
+        fly_frame(draw);
         wait_for_frame_end(frame_start);
         SDL_GL_SwapBuffers();
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "app/flight_steps.h"
 
+#include "app/captions.h"
 #include "app/events.h"
-#include "app/flight.h"
 #include "app/gl_state.h"
 #include "app/video_driver.h"
 
+#include <cstdint>
 #include <exception>
 
 #ifdef __EMSCRIPTEN__
@@ -14,7 +15,16 @@
 extern "C" Uint8* SDL_GetKeyState(int* numkeys);
 #endif
 
-bool start_flight(Uint32 video_flags, Camera& camera, TubeMesh& mesh) {
+namespace {
+
+// The process-wide objects of the flight.
+TubeMesh mesh;
+Camera camera = START_CAMERA;
+std::int32_t path_step = 0;
+
+} // namespace
+
+bool start_flight(Uint32 video_flags) {
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         return false;
     }
@@ -34,6 +44,11 @@ bool start_flight(Uint32 video_flags, Camera& camera, TubeMesh& mesh) {
         return false;
     }
     return true;
+}
+
+void fly_frame(SceneDrawer draw) {
+    camera_step(camera, path_step);
+    draw(camera, mesh);
 }
 
 void finish_frame(bool& quit) {

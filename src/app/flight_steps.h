@@ -1,20 +1,27 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "camera/camera.h"
-#include "geometry/tube_mesh.h"
+#include "app/scene_drawer.h"
+#include "render/draw_scene.h"
 
 #include <SDL.h>
 
-// The steps of the flight that every shell runs the same way: the desktop
-// loop in flight.cpp and the browser's frame callback in src/web.
+// The flight as every shell runs it, the desktop loop in flight.cpp and the
+// browser's frame callback in src/web alike: start-up, the step and drawing
+// of a frame, and what follows the frame's presentation. The flight's
+// process-wide objects (the tube, the camera and its path step) live here,
+// from start-up until the process ends.
 
 // Start-up: SDL, the 640x480 display mode with `video_flags` (a driver that
 // shows nothing counts as a failed mode), the caption "Sdl Test", the fixed
 // GL state, the pointer warp to the centre, the start camera and the tube.
 // False when SDL, the display mode or the mesh storage cannot be had; SDL
 // has then been shut down again if it had been initialised.
-bool start_flight(Uint32 video_flags, Camera& camera, TubeMesh& mesh);
+bool start_flight(Uint32 video_flags);
+
+// One frame before it is presented: the camera's step along the knot, then
+// the scene drawn from the camera with `draw`.
+void fly_frame(SceneDrawer draw = draw_scene);
 
 // What a frame does once it has been presented: Escape held down raises
 // `quit`, the caption becomes the title line, and the event queue is

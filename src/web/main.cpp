@@ -1,34 +1,32 @@
 // SPDX-License-Identifier: MIT
-// Entry point of the browser build. Start-up is the desktop flight's; the
-// busy-wait loop is replaced by the browser's frame callback, which draws at
-// most one frame per call and starts a frame only once 16 ms have passed
-// since the last one started. Each frame still advances the flight by one
-// step, so the N-th frame drawn is the desktop program's N-th frame.
+// Entry point of the browser build. Start-up and every frame are the
+// desktop flight's (app/flight_steps.h); only the busy-wait loop is
+// replaced, by the browser's frame callback, which draws at most one frame
+// per display refresh, on the 16 ms schedule of web/frame_schedule.h. Each
+// frame still advances the flight by one step, so the N-th frame drawn is
+// the desktop program's N-th frame.
 //
 // argv[1], when given, is the last frame to draw: the flight stops after it
 // and leaves it on the canvas. The page is told of every frame and of the
 // end through Module.flightFrame(frame) and Module.flightEnded(frame,
-// by_escape), and of a failed start-up through Module.flightFailed().
-#include "app/flight.h"
+// by_escape), and of a failed start-up through Module.flightFailed(). When
+// the browser takes the WebGL context away, the flight stops drawing; the
+// page hears of that from the canvas itself.
 #include "app/flight_steps.h"
-#include "app/frame_clock.h"
+#include "app/video_flags.h"
+#include "web/frame_schedule.h"
 
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
-#include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-// The process-wide objects of the flight, as on the desktop.
-TubeMesh mesh;
-Camera camera = START_CAMERA;
-std::int32_t path_step = 0;
-
 struct BrowserLoop {
     long frames_drawn = 0;
-    long last_frame = 0; // 0: fly until Escape
-    Uint32 frame_start = 0;
+    long last_frame = 0;  // 0: fly until Escape
+    double frame_due = 0; // browser frame clock, ms
     bool quit = false;
 };
 BrowserLoop loop;
@@ -45,9 +43,7 @@ EM_JS(void, tell_page_of_end, (long frame, int by_escape), {
 // The time of the browser frame being drawn, in milliseconds since the page
 // was opened: the timestamp that the browser gives every frame callback of
 // one display refresh. The moment a callback happens to run wanders by a few
-// milliseconds from one refresh to the next; measured by SDL_GetTicks, a
-// refresh 16.7 ms after the last frame's could read as 15 ms and be left
-// out, so that about one refresh in six showed the same frame twice.
+// milliseconds from one refresh to the next, and would leave refreshes out.
 EM_JS(double, browser_frame_time_ms, (), {
     const time = document.timeline ? document.timeline.currentTime : null;
     return time == null ? performance.now() : time;
@@ -61,15 +57,27 @@ EM_JS(void, tell_page_of_failure, (), {
         Module.flightFailed();
 });
 
+bool display_lost() {
+    return emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()) != 0;
+}
+
 void browser_frame() {
-    // Whole milliseconds, modulo 2^32 as SDL's clock runs.
-    const Uint32 now = static_cast<Uint32>(static_cast<std::uint64_t>(browser_frame_time_ms()));
-    if (loop.frames_drawn > 0 && !frame_period_over(loop.frame_start, now)) {
-        return; // too early: this browser frame shows the last one again
+    if (display_lost()) {
+        // Frames drawn now would go nowhere. A restored context lacks the
+        // buffers and shaders of the GL emulation, so the page reloads to
+        // start the flight again.
+        emscripten_cancel_main_loop();
+        return;
     }
-    loop.frame_start = now;
-    camera_step(camera, path_step);
-    draw_scene(camera, mesh);
+    const double now = browser_frame_time_ms();
+    if (loop.frames_drawn == 0) {
+        loop.frame_due = now;
+    }
+    if (now < loop.frame_due) {
+        return; // too early: this refresh shows the last frame again
+    }
+    loop.frame_due = next_frame_due(loop.frame_due, now);
+    fly_frame();
     // The browser presents the frame when this callback returns.
     SDL_GL_SwapBuffers();
     ++loop.frames_drawn;
@@ -98,7 +106,7 @@ long last_frame_argument(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     loop.last_frame = last_frame_argument(argc, argv);
-    if (browser_offers_webgl() == 0 || !start_flight(WINDOWED_VIDEO_FLAGS, camera, mesh)) {
+    if (browser_offers_webgl() == 0 || !start_flight(WINDOWED_VIDEO_FLAGS)) {
         tell_page_of_failure();
         return 1;
     }

@@ -100,10 +100,24 @@ export function launchChromium(extraArgs = []) {
   });
 }
 
-// Opens the page at `url` and waits until the flight has ended (Escape, the
-// last frame of #frame=N, or a failed start). Resolves with the page.
+// The site lets the browser drop a frame's drawing buffer once the frame is
+// shown; for the canvas to be read back afterwards, `page` asks for a kept
+// buffer (preserveDrawingBuffer) whenever it creates a WebGL context.
+export async function keepDrawingBuffer(page) {
+  await page.evaluateOnNewDocument(() => {
+    const getContext = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (type, attributes) {
+      return getContext.call(this, type, { ...attributes, preserveDrawingBuffer: true });
+    };
+  });
+}
+
+// Opens the page at `url`, with a kept drawing buffer, and waits until the
+// flight has ended (Escape, the last frame of #frame=N, or a failed start).
+// Resolves with the page.
 export async function openUntilEnded(browser, url, timeoutMs = 60000) {
   const page = await browser.newPage();
+  await keepDrawingBuffer(page);
   await page.goto(url);
   await page.waitForFunction(() => window.flight.ended || window.flight.failed,
     { timeout: timeoutMs, polling: 50 });
@@ -111,7 +125,7 @@ export async function openUntilEnded(browser, url, timeoutMs = 60000) {
 }
 
 // The canvas as RGB bytes, rows top first: the frame the page shows, read
-// from its WebGL drawing buffer (which the page keeps after showing it).
+// from its WebGL drawing buffer (kept by keepDrawingBuffer).
 export async function canvasRgb(page) {
   const base64 = await page.evaluate((width, height) => {
     const gl = document.getElementById('canvas').getContext('webgl');
