@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The browser build in Debian's headless Chromium: its frames are the
-// windowed executable's frames, its title follows the caption, and Escape
-// stops the flight.
+// windowed executable's frames, its title follows the caption, it keeps its
+// pace on a 144 Hz display, and Escape stops the flight; the page fits a
+// phone, fills a screen, names a bad link and survives a lost display.
 // Usage: node web_test.mjs --site DIR --exe TUBEFLIGHT --probe LIBPROBE
 // (on an X display, which the windowed executable needs).
 import assert from 'node:assert/strict';
