@@ -125,7 +125,7 @@ test('a phone, a desktop window, full screen, a bad link and a lost display, in 
   assert.deepEqual(await layout(), [1000, 640, 480, 640, 480]);
   await page.keyboard.press('Tab');
   assert.equal(await get('document.activeElement.id'), 'fullscreen');
-  await page.focus('#canvas');
+  await page.click('#canvas'); // focuses it: the flight takes no mouse input
   await page.keyboard.press('f');
   await until(() => document.fullscreenElement?.id === 'stage');
   assert.deepEqual(await get(`[stage, canvas].map((e) => e.getBoundingClientRect())
