@@ -24,7 +24,7 @@
 // Usage (on an X display): node web_bench.mjs --site DIR --exe TUBEFLIGHT
 //        --probe LIBPROBE [--rounds N] [--frames N]
 import { spawn } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { parseArgs } from 'node:util';
@@ -97,19 +97,14 @@ async function desktopUnpacedMs() {
   }
 }
 
-// Opens `name` (index.html or floor.html) at #frame=FRAMES in `browser` and
-// returns the page's flight record, with the durations of the frame
-// callbacks past the warm-up in `callbackMs` and the number of frame
+// Opens `pageUrl` (the flight's or the floor's) at #frame=FRAMES in
+// `browser` and returns the page's flight record, with the durations of the
+// frame callbacks past the warm-up in `callbackMs` and the number of frame
 // callbacks in `callbacks`. With `clockStepMs`, the frame clock that the
 // flight paces itself by advances that much at every read instead of
 // following the display's refreshes.
-async function flyPage(browser, url, name, clockStepMs = null) {
+async function flyPage(browser, pageUrl, clockStepMs = null) {
   const page = await browser.newPage();
-  if (name === 'floor.html') {
-    await page.setRequestInterception(true);
-    page.on('request', (request) => request.respond(
-      { status: 200, contentType: 'text/html', body: FLOOR_PAGE }));
-  }
   await page.evaluateOnNewDocument((step) => {
     if (step) {
       // The page paces frames by the browser frames' timestamp.
@@ -124,7 +119,7 @@ async function flyPage(browser, url, name, clockStepMs = null) {
       window.callbackMs.push(performance.now() - start);
     });
   }, clockStepMs);
-  await page.goto(`${url}${name}#frame=${frames}`);
+  await page.goto(`${pageUrl}#frame=${frames}`);
   await page.waitForFunction(() => window.flight.ended, { timeout: 300000, polling: 100 });
   const flight = await page.evaluate((warmup) => ({
     ...window.flight, callbackMs: window.callbackMs.slice(warmup),
@@ -140,31 +135,37 @@ async function flyPage(browser, url, name, clockStepMs = null) {
 const perFrameMs = (flight) => (flight.lastFrameMs - flight.firstFrameMs) / (flight.frames - 1);
 
 const server = await serveSite(options.site);
+// The floor page is served the same way, from a folder of its own.
+const floorDir = mkdtempSync(join(tmpdir(), 'tubeflight-floor-'));
+writeFileSync(join(floorDir, 'floor.html'), FLOOR_PAGE);
+const floorServer = await serveSite(floorDir);
+const flightUrl = `${server.url}index.html`;
+const floorUrl = `${floorServer.url}floor.html`;
 const results = {
   firstFrame: [], floorFirstFrame: [], firstFrameRatio: [], paced: [], browserUnpaced: [],
   floorUnpaced: [], floorRatio: [], callback: [], desktopUnpaced: [], ratio: [], uncapped: [],
 };
-const fresh = async (name) => {
+const fresh = async (pageUrl) => {
   const browser = await launchChromium();
   try {
-    return await flyPage(browser, server.url, name);
+    return await flyPage(browser, pageUrl);
   } finally {
     await browser.close();
   }
 };
 try {
   for (let round = 1; round <= rounds; ++round) {
-    const floorPaced = await fresh('floor.html');
-    const paced = await fresh('index.html');
+    const floorPaced = await fresh(floorUrl);
+    const paced = await fresh(flightUrl);
     results.firstFrame.push(paced.firstFrameMs);
     results.floorFirstFrame.push(floorPaced.firstFrameMs);
     results.firstFrameRatio.push(paced.firstFrameMs / floorPaced.firstFrameMs);
     results.paced.push(perFrameMs(paced));
 
     const browser = await launchChromium(UNLIMITED);
-    const floor = await flyPage(browser, server.url, 'floor.html');
-    const unpaced = await flyPage(browser, server.url, 'index.html', 16);
-    const uncapped = await flyPage(browser, server.url, 'index.html');
+    const floor = await flyPage(browser, floorUrl);
+    const unpaced = await flyPage(browser, flightUrl, 16);
+    const uncapped = await flyPage(browser, flightUrl);
     await browser.close();
     const desktop = await desktopUnpacedMs();
     results.browserUnpaced.push(perFrameMs(unpaced));
@@ -185,7 +186,7 @@ try {
   const simulated = [];
   const browser = await launchChromium(UNLIMITED);
   for (const hz of [144, 120]) {
-    const flight = await flyPage(browser, server.url, 'index.html', 1000 / hz);
+    const flight = await flyPage(browser, flightUrl, 1000 / hz);
     simulated.push(`${hz} Hz display: ${(flight.frames / flight.callbacks * hz).toFixed(2)} ` +
       `frames a second (${flight.frames} frames in ${flight.callbacks} refreshes)`);
   }
@@ -225,4 +226,6 @@ try {
   console.log(differences.join('\n'));
 } finally {
   server.close();
+  floorServer.close();
+  rmSync(floorDir, { recursive: true, force: true });
 }

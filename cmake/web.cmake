@@ -13,8 +13,8 @@ add_executable(tubeflight-web
 target_include_directories(tubeflight-web PRIVATE src)
 # WebAssembly has no fused multiply-add; contraction stays off all the same,
 # as in the desktop build.
-# -sUSE_SDL=1: Emscripten's own SDL 1.2, which newer Emscripten releases
-# ask for when compiling too, not only when linking.
+# -sUSE_SDL=1: Emscripten's own SDL 1.2. Newer Emscripten releases (3.1.69
+# in Debian 13) find no <SDL.h> without it at compile time too.
 target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-contract=off
   -sUSE_SDL=1)
 # The drawing buffer is not kept after a frame is shown (no GL_TESTING):

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The browser build in Debian's headless Chromium: its frames are the
-// windowed executable's frames, its title follows the caption, and Escape
-// stops the flight.
+// windowed executable's frames, its title follows the caption, it keeps its
+// pace on a 144 Hz display, and Escape stops the flight; the page fits a
+// phone, fills a screen, names a bad link and survives a lost display.
 // Usage: node web_test.mjs --site DIR --exe TUBEFLIGHT --probe LIBPROBE
 // (on an X display, which the windowed executable needs).
 import assert from 'node:assert/strict';
@@ -58,8 +59,13 @@ test('#frame=N holds the desktop program\'s frame N on the canvas', async () => 
   }
 });
 
-test('the title becomes the title line after the first frame; Escape stops the flight', async () => {
+test('the title becomes the title line after the first frame; 62.5 frames a second on a 144 Hz display; Escape stops the flight', async () => {
   const page = await browser.newPage();
+  // The frame callbacks' timestamps of a 144 Hz display: 6.94 ms apart.
+  await page.evaluateOnNewDocument(() => {
+    window.refreshes = 0;
+    Object.defineProperty(document.timeline, 'currentTime', { get: () => ++window.refreshes * 1000 / 144 });
+  });
   // Every title the page gets, in order, repeats left out.
   await page.evaluateOnNewDocument(() => {
     window.titles = [];
@@ -72,13 +78,16 @@ test('the title becomes the title line after the first frame; Escape stops the f
     });
   });
   await page.goto(`${server.url}index.html`);
-  await page.waitForFunction(() => window.flight.frames >= 3, { timeout: 30000, polling: 20 });
+  await page.waitForFunction(() => window.flight.frames >= 20, { timeout: 30000, polling: 20 });
   assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas');
 
   await page.keyboard.press('Escape');
   await page.waitForFunction(() => window.flight.ended, { timeout: 10000, polling: 20 });
   const ended = await page.evaluate(() => window.flight);
   assert.equal(ended.endedByEscape, true);
+  // A frame every 16 ms: two or three refreshes apart, not every third (48 a second).
+  const refreshes = await page.evaluate(() => window.refreshes);
+  assert.equal(ended.frames, Math.floor((refreshes - 1) * (1000 / 144) / 16) + 1, `in ${refreshes} refreshes`);
   await new Promise((resolve) => setTimeout(resolve, 300)); // some 18 frames' time
   assert.equal(await page.evaluate(() => window.flight.frames), ended.frames,
     'frames were drawn after the end');
@@ -89,61 +98,51 @@ test('the title becomes the title line after the first frame; Escape stops the f
 
 test('a phone, a desktop window, full screen, a bad link and a lost display, in one page', async () => {
   const page = await browser.newPage();
-  const flight = () => page.evaluate(() => window.flight);
-  const flying = () => page.waitForFunction(() => window.flight?.frames >= 3 && !window.flight.ended,
-    { timeout: 30000, polling: 20 });
-  const ended = () => page.waitForFunction(() => window.flight.ended, { timeout: 10000, polling: 20 });
-  const status = () => page.$eval('#status', (e) => e.textContent);
+  const until = (condition) => page.waitForFunction(condition, { timeout: 30000, polling: 20 });
+  const flying = () => until(() => window.flight?.frames >= 3 && !window.flight.ended);
+  const get = (expression) => page.evaluate(expression);
+  const status = () => get("document.getElementById('status').textContent");
   // [page width, canvas width and height in CSS pixels, its drawing buffer's]
-  const layout = () => page.evaluate(() => [document.documentElement.scrollWidth,
-    ...['width', 'height'].map((side) => canvas.getBoundingClientRect()[side]),
-    canvas.width, canvas.height]);
+  const layout = () => get(`[document.documentElement.scrollWidth, canvas.getBoundingClientRect().width,
+    canvas.getBoundingClientRect().height, canvas.width, canvas.height]`);
+  const phone = { isMobile: true, hasTouch: true };
 
   // A phone, with a link whose frame is not a number: the page says so and flies from the start.
-  await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+  await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 3, ...phone });
   await page.goto(`${server.url}index.html#frame=-5`);
   await flying();
   assert.match(await status(), /“-5” is not a frame number/);
   assert.deepEqual(await layout(), [390, 358, 268.5, 640, 480]);
-  await page.setViewport({ width: 320, height: 568, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+  await page.setViewport({ width: 320, height: 568, deviceScaleFactor: 2, ...phone });
   assert.deepEqual(await layout(), [320, 288, 216, 640, 480]);
   await page.tap('#end');
-  await ended();
-  assert.equal((await flight()).endedByEscape, true);
+  await until(() => window.flight.endedByEscape);
 
-  // A desktop window: Tab leaves the canvas, and F shows the flight full screen at 4:3.
+  // A desktop window: Tab leaves the canvas, F shows the flight full screen at 4:3, centred.
   await page.setViewport({ width: 1000, height: 700 });
   await page.goto(`${server.url}index.html`);
   await flying();
   assert.deepEqual(await layout(), [1000, 640, 480, 640, 480]);
   await page.keyboard.press('Tab');
-  assert.equal(await page.evaluate(() => document.activeElement.id), 'fullscreen');
-  await page.focus('#canvas');
+  assert.equal(await get('document.activeElement.id'), 'fullscreen');
+  await page.click('#canvas'); // focuses it: the flight takes no mouse input
   await page.keyboard.press('f');
-  await page.waitForFunction(() => document.fullscreenElement?.id === 'stage', { timeout: 5000 });
-  const [screen, picture] = await page.evaluate(() => [stage, canvas].map((element) => {
-    const r = element.getBoundingClientRect();
-    return [r.left, r.top, r.width, r.height].map(Math.round);
-  }));
-  assert.deepEqual([screen, picture], [[0, 0, 1000, 700], [33, 0, 933, 700]]); // 4:3, centred
+  await until(() => document.fullscreenElement?.id === 'stage');
+  assert.deepEqual(await get(`[stage, canvas].map((e) => e.getBoundingClientRect())
+    .map((r) => [r.left, r.top, r.width, r.height].map(Math.round))`), [[0, 0, 1000, 700], [33, 0, 933, 700]]);
   await page.keyboard.press('Escape'); // leaves full screen only
-  await page.waitForFunction(() => !document.fullscreenElement, { timeout: 5000 });
-  assert.equal((await flight()).ended, false);
+  await until(() => !document.fullscreenElement);
 
-  // A lost display stops the flight; given back, the flight starts again.
-  await page.evaluate(() => {
-    window.lose = canvas.getContext('webgl').getExtension('WEBGL_lose_context');
-    window.lose.loseContext();
-  });
-  await page.waitForFunction(() => window.flight.lost, { timeout: 5000 });
-  const lostAt = (await flight()).frames;
+  // A lost display stops the flight; given back, the flight starts again, and Escape ends it.
+  await get(`window.lose = canvas.getContext('webgl').getExtension('WEBGL_lose_context'); lose.loseContext()`);
+  await until(() => window.flight.lost);
   assert.match(await status(), /display was lost.*stopped/);
+  const lostAt = await get('window.flight.frames');
   await new Promise((resolve) => setTimeout(resolve, 300));
-  assert.equal((await flight()).frames, lostAt, 'frames were counted with no display');
-  await page.evaluate(() => window.lose.restoreContext());
-  await page.waitForFunction(() => !window.lose && window.flight?.frames >= 3, { timeout: 30000, polling: 20 });
+  assert.equal(await get('window.flight.frames'), lostAt, 'frames were counted with no display');
+  await get('lose.restoreContext()');
+  await until(() => !window.lose && window.flight?.frames >= 3);
   await page.keyboard.press('Escape');
-  await ended();
-  assert.equal((await flight()).endedByEscape, true);
+  await until(() => window.flight.endedByEscape);
   await page.close();
 });
