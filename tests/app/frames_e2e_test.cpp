@@ -68,8 +68,10 @@ TEST(Frames, TheLapClosesFramesMoveAndOnlyTubeColoursAreDrawn) {
             << "white " << white << ", blue " << blue << ", yellow " << yellow;
     }
 
-    // One lap later the camera is back where it was, to the bit.
+    // One lap later the camera is back where it was, to the bit, and not
+    // before: half a lap on, the view is another.
     EXPECT_TRUE(images.at(10).rgb == images.at(10 + LAP).rgb);
+    EXPECT_FALSE(images.at(10).rgb == images.at(10 + LAP / 2).rgb);
     // Each frame moves the camera on.
     std::size_t changed = 0;
     for (std::size_t i = 0; i < images.at(10).rgb.size(); ++i) {
