@@ -348,8 +348,8 @@ pass "dpkg installed the package into a private root"
 #    carries it, and Debian 12's C start-up files (Scrt1.o, crti.o, crtn.o)
 #    do not, so no program linked on Debian 12 has it. Instead the program's
 #    own code must carry the indirect-branch landing pads (endbr) that
-#    -fcf-protection puts at function entries. Branch protection is arm64's
-#    and is taken as hardening-check reports it.
+#    -fcf-protection puts at function entries. Branch protection is arm64's:
+#    hardening-check from devscripts 2.25 on reports it as "no" on x86.
 #  - arm64: -mbranch-protection=standard puts BTI landing pads and
 #    return-address signing (paciasp) in the program's own functions, and
 #    hardening-check (from devscripts 2.25, which knows it) must find
@@ -368,7 +368,9 @@ case "$(dpkg-architecture -a "$arch" -qDEB_HOST_ARCH_CPU 2>/dev/null)" in
 esac
 for name in "${executables[@]}"; do
   binary=$root/usr/$games_dir/$name
-  report=$(hardening-check --nocfprotection "$binary" 2>&1) || fail "hardening-check fails $name: $report"
+  # Its exit status counts checks that do not apply here (branch protection
+  # on x86, from devscripts 2.25 on); the lines are judged below instead.
+  report=$(hardening-check --nocfprotection "$binary" 2>&1 || true)
   echo "$report"
   for check in 'Position Independent Executable' 'Stack protected' 'Read-only relocations' 'Immediate binding'; do
     grep -qE "^ $check: yes" <<<"$report" || fail "$name: $check is not yes"
