@@ -18,8 +18,7 @@
 // If the reader goes away early, the write raises SIGPIPE, which ends the
 // flight as it ends any writer to a closed pipe. Nothing else of the
 // program changes.
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "read_frame.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -69,24 +68,7 @@ void record_frame(Recording& recording) {
     if (recording.fd < 0) {
         return;
     }
-    // From whatever framebuffer is bound for reading: the window's back
-    // buffer, or the off-screen one that sdl12-compat draws into when it
-    // scales. The read state is put back afterwards.
-    GLint pack_alignment = 4;
-    GLint read_buffer = GL_BACK;
-    GLint read_framebuffer = 0;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &pack_alignment);
-    glGetIntegerv(GL_READ_BUFFER, &read_buffer);
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read_framebuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (read_framebuffer == 0) {
-        glReadBuffer(GL_BACK);
-    }
-    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, recording.picture.data());
-    if (read_framebuffer == 0) {
-        glReadBuffer(static_cast<GLenum>(read_buffer));
-    }
-    glPixelStorei(GL_PACK_ALIGNMENT, pack_alignment);
+    read_frame_rgb(recording.picture.data());
     if (!write_all(recording.fd, recording.picture.data(), recording.picture.size()) ||
         --recording.frames_left <= 0) {
         close(recording.fd);

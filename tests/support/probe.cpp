@@ -30,6 +30,7 @@
 //
 // Frames are numbered from 1, the first swap.
 #include "monotonic_clock.h"
+#include "read_frame.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -132,31 +133,14 @@ bool listed(const ProbeConfig& c, long frame) {
     return false;
 }
 
-// Reads the frame the program has just drawn. The colour buffer is read
-// from whatever framebuffer is bound for reading: the window's back buffer,
-// or the off-screen buffer an SDL implementation may draw into instead.
-// Pixel-store and read-buffer state are put back afterwards.
+// Saves the frame the program has just drawn (read_frame.h).
 void capture_frame(const char* dir, long frame) {
-    GLint pack_alignment = 4;
-    GLint read_buffer = GL_BACK;
-    GLint read_framebuffer = 0;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &pack_alignment);
-    glGetIntegerv(GL_READ_BUFFER, &read_buffer);
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read_framebuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (read_framebuffer == 0) {
-        glReadBuffer(GL_BACK);
-    }
     const std::size_t row = static_cast<std::size_t>(WIDTH) * 3;
     auto* pixels = static_cast<unsigned char*>(std::malloc(row * HEIGHT));
     if (pixels == nullptr) {
         return;
     }
-    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    if (read_framebuffer == 0) {
-        glReadBuffer(static_cast<GLenum>(read_buffer));
-    }
-    glPixelStorei(GL_PACK_ALIGNMENT, pack_alignment);
+    read_frame_rgb(pixels);
 
     char path[4096];
     char partial[4096 + 8];
