@@ -1,0 +1,36 @@
+# SPDX-License-Identifier: MIT
+# Cross build to 64-bit Windows (x86_64-w64-mingw32) with Debian's MinGW-w64,
+# against SDL 1.2 for Windows as scripts/fetch-windows-sdl builds it:
+#   scripts/fetch-windows-sdl
+#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-windows.cmake
+# TUBEFLIGHT_WINDOWS_SDL names the folder it installed SDL into (the one it
+# prints). The executables link the MinGW runtime statically, so SDL.dll is
+# the only library they need beside Windows' own. Test programs, those that
+# gtest_discover_tests runs at build time included, run under Wine, in the
+# prefix build-windows/wine.
+
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_STRIP x86_64-w64-mingw32-strip CACHE FILEPATH "strip for Windows")
+set(CMAKE_OBJCOPY x86_64-w64-mingw32-objcopy CACHE FILEPATH "objcopy for Windows")
+
+set(TUBEFLIGHT_WINDOWS_SDL "$ENV{HOME}/.cache/tubeflight/windows-sdl/1.2.15+dfsg2-8"
+    CACHE PATH "SDL 1.2 for Windows, as scripts/fetch-windows-sdl installs it")
+# SDL's own sdl.pc, read by the build machine's pkg-config and nothing else.
+set(ENV{PKG_CONFIG_LIBDIR} "${TUBEFLIGHT_WINDOWS_SDL}/lib/pkgconfig")
+set(ENV{PKG_CONFIG_PATH} "")
+
+find_program(TUBEFLIGHT_WINE NAMES wine REQUIRED)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run
+    ${CMAKE_BINARY_DIR}/wine)
+
+# Libraries and headers: MinGW's and SDL's; programs: the build machine's.
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 ${TUBEFLIGHT_WINDOWS_SDL})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,41 @@
+# SPDX-License-Identifier: MIT
+# The Windows deliverables, made by the target windows_packages (not part of
+# the default build; scripts/cross-test windows builds it):
+#   tubeflight-VERSION-windows-x86_64.zip  one folder, runnable wherever it
+#                                          is unpacked
+#   tubeflight-VERSION-setup.exe           its installer (makensis)
+# Both hold the two executables, SDL.dll, the licences, SDL's source offer
+# and a short README.txt (CRLF line ends, for Windows' Notepad).
+
+set(TUBEFLIGHT_WINDOWS_PACKAGE tubeflight-${PROJECT_VERSION}-windows-x86_64)
+set(TUBEFLIGHT_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/${TUBEFLIGHT_WINDOWS_PACKAGE}.zip)
+set(TUBEFLIGHT_WINDOWS_INSTALLER ${CMAKE_BINARY_DIR}/tubeflight-${PROJECT_VERSION}-setup.exe)
+set(texts ${CMAKE_BINARY_DIR}/package-texts)
+
+configure_file(LICENSE ${texts}/LICENSE.txt @ONLY NEWLINE_STYLE WIN32)
+configure_file(${TUBEFLIGHT_WINDOWS_SDL}/share/doc/SDL/COPYING ${texts}/SDL-LICENSE.txt @ONLY
+               NEWLINE_STYLE WIN32)
+file(STRINGS ${TUBEFLIGHT_WINDOWS_SDL}/share/doc/SDL/SOURCES TUBEFLIGHT_SDL_SOURCES)
+list(JOIN TUBEFLIGHT_SDL_SOURCES "\n  " TUBEFLIGHT_SDL_SOURCES)
+configure_file(data/windows/SDL-SOURCE.txt.in ${texts}/SDL-SOURCE.txt @ONLY NEWLINE_STYLE WIN32)
+configure_file(data/windows/README.txt.in ${texts}/README.txt @ONLY NEWLINE_STYLE WIN32)
+
+find_program(TUBEFLIGHT_ZIP zip REQUIRED)
+find_program(TUBEFLIGHT_MAKENSIS makensis REQUIRED)
+add_custom_command(
+  OUTPUT ${TUBEFLIGHT_WINDOWS_ZIP} ${TUBEFLIGHT_WINDOWS_INSTALLER}
+  COMMAND ${CMAKE_COMMAND}
+    -DSTAGE=${CMAKE_BINARY_DIR}/package/${TUBEFLIGHT_WINDOWS_PACKAGE}
+    -DZIP=${TUBEFLIGHT_WINDOWS_ZIP} -DINSTALLER=${TUBEFLIGHT_WINDOWS_INSTALLER}
+    -DVERSION=${PROJECT_VERSION} -DSTRIP=${CMAKE_STRIP}
+    -DZIP_TOOL=${TUBEFLIGHT_ZIP} -DMAKENSIS=${TUBEFLIGHT_MAKENSIS}
+    -DNSI=${PROJECT_SOURCE_DIR}/data/windows/tubeflight.nsi
+    "-DEXECUTABLES=$<TARGET_FILE:tubeflight>;$<TARGET_FILE:tubeflight-fs>;${TUBEFLIGHT_WINDOWS_SDL_DLL}"
+    "-DTEXTS=${texts}/README.txt;${texts}/LICENSE.txt;${texts}/SDL-LICENSE.txt;${texts}/SDL-SOURCE.txt"
+    -P ${PROJECT_SOURCE_DIR}/cmake/windows-package.cmake
+  DEPENDS tubeflight tubeflight-fs ${TUBEFLIGHT_WINDOWS_SDL_DLL} ${texts}/README.txt
+          ${texts}/SDL-SOURCE.txt ${PROJECT_SOURCE_DIR}/data/windows/tubeflight.nsi
+          ${PROJECT_SOURCE_DIR}/cmake/windows-package.cmake
+  VERBATIM)
+add_custom_target(windows_packages DEPENDS ${TUBEFLIGHT_WINDOWS_ZIP} ${TUBEFLIGHT_WINDOWS_INSTALLER})
+unset(texts)
