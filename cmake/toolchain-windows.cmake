@@ -12,14 +12,25 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++)
+# The POSIX-threads compilers: GoogleTest needs std::mutex, which the
+# win32-threads ones lack. Their winpthread is linked in with the rest of
+# the runtime.
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_STRIP x86_64-w64-mingw32-strip CACHE FILEPATH "strip for Windows")
 set(CMAKE_OBJCOPY x86_64-w64-mingw32-objcopy CACHE FILEPATH "objcopy for Windows")
 
-set(TUBEFLIGHT_WINDOWS_SDL "$ENV{HOME}/.cache/tubeflight/windows-sdl/1.2.15+dfsg2-8"
+if(DEFINED ENV{XDG_CACHE_HOME})
+  set(cache "$ENV{XDG_CACHE_HOME}")
+else()
+  set(cache "$ENV{HOME}/.cache")
+endif()
+set(TUBEFLIGHT_WINDOWS_SDL "${cache}/tubeflight/windows-sdl/1.2.15+dfsg2-8"
     CACHE PATH "SDL 1.2 for Windows, as scripts/fetch-windows-sdl installs it")
+unset(cache)
+# The benchmarks are the Linux build's.
+set(TUBEFLIGHT_BENCH OFF CACHE BOOL "Build the benchmarks")
 # SDL's own sdl.pc, read by the build machine's pkg-config and nothing else.
 set(ENV{PKG_CONFIG_LIBDIR} "${TUBEFLIGHT_WINDOWS_SDL}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")

@@ -29,3 +29,8 @@ set(GLU_LIBRARY glu32)
 
 add_link_options(-static)
 set(TUBEFLIGHT_STOP_SIGNALS src/app/stop_signals_windows.cpp)
+
+# Windows finds a program's DLLs beside it: every program of the build,
+# the tests' included, goes into bin/ with a copy of SDL.dll.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+configure_file(${TUBEFLIGHT_WINDOWS_SDL_DLL} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/SDL.dll COPYONLY)

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <initializer_list>
 
 namespace {
 
