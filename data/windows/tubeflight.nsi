@@ -7,7 +7,9 @@
 ; menu, and registers itself with Windows' "Apps" (Add/Remove Programs) with
 ; its version and uninstaller. /S installs, and uninstalls, silently.
 
-Unicode true
+; A 64-bit installer for the 64-bit programs: it runs where they can, and
+; Windows shows it, and its registry entry, as the 64-bit program it is.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define NAME "tubeflight"

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// SIGHUP, SIGINT and SIGTERM end the flight at the bottom of the current
+// SIGHUP, SIGINT and SIGTERM (on Windows, the end of the user's session:
+// stop_signals_windows.cpp) end the flight at the bottom of the current
 // frame, so that SDL is shut down (and a full-screen mode restored) before
 // the process ends by the signal. Install before SDL_Init: SDL leaves a
 // handler that is already set alone instead of turning the signal into a
