@@ -44,7 +44,7 @@ SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '
 # Wine's traces of the program's calls: the buffer swaps of its WGL driver,
 # timestamped in milliseconds (+timestamp,+wgl), and the window texts set
 # (+win).
-SWAP = re.compile(r'^(\d+)\.(\d{3}):[0-9a-f]+:[0-9a-f]+:trace:wgl:\w*SwapBuffers')
+SWAP = re.compile(r'^(\d+)\.(\d{3}):(?:[0-9a-f]+:)+trace:wgl:\w*SwapBuffers')
 TEXT = re.compile(r'trace:win:set_window_text L"([^"]*)"')
 
 failures = []
