@@ -23,6 +23,7 @@ OutFile "${OUTFILE}"
 !define MULTIUSER_MUI
 !define MULTIUSER_INSTALLMODE_COMMANDLINE
 !define MULTIUSER_INSTALLMODE_INSTDIR "${NAME}"
+!define MULTIUSER_USE_PROGRAMFILES64
 ; Where an earlier installation is found, and in which mode it was made.
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "${UNINSTALL_KEY}"
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallLocation"
@@ -43,7 +44,9 @@ VIAddVersionKey "CompanyName" "${PUBLISHER}"
 !insertmacro MUI_PAGE_LICENSE "${FILES}\LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "Warning: the flight flashes. High-contrast bands rush past and fill the whole picture, flashing far more than 3 times a second. Do not watch it if you have photosensitive epilepsy or are otherwise affected by flashing light. Escape ends the flight at any moment."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tubeflight.exe"
+!define MUI_FINISHPAGE_RUN_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -98,4 +101,10 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ; What a per-user install may have been the first to make, when nothing
+  ; else is in it.
+  ${If} $MultiUser.InstallMode == CurrentUser
+    RMDir "$LOCALAPPDATA\Programs"
+    DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+  ${EndIf}
 SectionEnd

@@ -39,8 +39,8 @@ void install_stop_signals() {
     if (RegisterClassW(&session_class) != 0) {
         // A top-level window, never shown: message-only windows are not
         // told of the session's end.
-        CreateWindowExW(0, session_class.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                        nullptr, session_class.hInstance, nullptr);
+        CreateWindowExW(0, session_class.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                        session_class.hInstance, nullptr);
     }
 }
 

