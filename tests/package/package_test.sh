@@ -210,7 +210,7 @@ done
 [[ "$(xml 'string(/component/releases/release[1]/@version)')" == "$version" ]] ||
   fail "metadata's latest release is not $version"
 [[ "$(xml 'count(/component/content_rating[@type])')" == 1 ]] || fail "metadata has no content rating"
-[[ "$(xml 'string(/component/description/p[1])')" == *"photosensitive epilepsy"* ]] ||
+[[ "$(xml 'normalize-space(/component/description/p[1])')" == *"photosensitive epilepsy"* ]] ||
   fail "metadata's description does not open with the flashing-light warning"
 [[ "$(xml 'count(/component/categories/category)')" -ge 1 ]] || fail "metadata has no category"
 [[ "$(xml 'string(/component/screenshots/screenshot[@type="default"]/image)')" == https://* ]] ||
