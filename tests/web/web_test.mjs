@@ -189,16 +189,18 @@ test('a phone, a desktop window, full screen, a bad link and a lost display, in 
   await page.close();
 });
 
-test('the page opens on a still black canvas under the warning; "Start flight" starts the flight', async () => {
+test('the page opens on a still black canvas under the warning (and a reduced-motion note); "Start flight" starts the flight', async () => {
   const page = await browser.newPage();
   await keepDrawingBuffer(page);
   await recordPictures(page);
+  await page.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
   await page.goto(`${server.url}index.html`);
   await page.waitForFunction(() => document.title === 'Sdl Test', { timeout: 30000, polling: 20 });
   await new Promise((resolve) => setTimeout(resolve, 3000));
   assert.deepEqual(await page.evaluate(() => [window.pictures, window.flight.frames, document.title,
     document.activeElement.id]), [['blank'], 0, 'Sdl Test', 'start']);
   assert.match(await page.$eval('#warning', (e) => e.textContent), /photosensitive epilepsy/);
+  assert.equal(await page.$eval('.reduced-motion', (e) => getComputedStyle(e).display), 'block');
   await page.keyboard.press('Enter');
   await page.waitForFunction(() => window.flight.frames >= 3, { timeout: 30000, polling: 20 });
   assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas');
