@@ -294,7 +294,6 @@ def test_flight(args):
             texts = [text for text in flight.texts if text in (FIRST_TITLE, TITLE)]
         check(texts == [FIRST_TITLE, TITLE],
               f'the window was titled "{FIRST_TITLE}", then the title line: {texts}')
-        check(flight.end_with_escape(window) == 0, 'Escape ends it with status 0')
     flight.kill()
     check_session_end(args, args.exe, screen)
 
