@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Entry point of the browser build. Start-up and every frame are the
-// desktop flight's (app/flight_steps.h); only the busy-wait loop is
+// desktop flight's (app/shared_steps.h); only the busy-wait loop is
 // replaced, by the browser's frame callback, which draws at most one frame
 // per display refresh, on the 16 ms schedule of web/frame_schedule.h. Each
 // frame still advances the flight by one step, so the N-th frame drawn is
@@ -12,7 +12,7 @@
 // by_escape), and of a failed start-up through Module.flightFailed(). When
 // the browser takes the WebGL context away, the flight stops drawing; the
 // page hears of that from the canvas itself.
-#include "app/flight_steps.h"
+#include "app/shared_steps.h"
 #include "app/video_flags.h"
 #include "web/frame_schedule.h"
 
