@@ -462,8 +462,7 @@ bool send_close_request(const Session& session, WindowId window) {
 Env probe_env(const Session& session, const Env& extra) {
     Env env{{"LD_PRELOAD", built().probe},
             {"TUBEFLIGHT_PROBE_LOG", swap_log(session)},
-            {"TUBEFLIGHT_PROBE_QUIT_LOG", quit_log(session)},
-            {"TUBEFLIGHT_PROBE_MODE_LOG", mode_log(session)}};
+            {"TUBEFLIGHT_PROBE_CALLS_LOG", calls_log(session)}};
     for (const auto& [key, value] : extra) {
         bool replaced = false;
         for (auto& entry : env) {
@@ -483,12 +482,8 @@ std::string swap_log(const Session& session) {
     return scratch(session, "swaps.log");
 }
 
-std::string quit_log(const Session& session) {
-    return scratch(session, "quit.log");
-}
-
-std::string mode_log(const Session& session) {
-    return scratch(session, "mode.log");
+std::string calls_log(const Session& session) {
+    return scratch(session, "calls.log");
 }
 
 } // namespace e2e

@@ -119,11 +119,10 @@ bool xdotool(const Session& session, const std::vector<std::string>& args);
 // Sends WM_DELETE_WINDOW, as a window manager's close button does.
 bool send_close_request(const Session& session, WindowId window);
 
-// The environment that loads the probe, with its swap, SDL_Quit and video
-// mode logs in the scratch directory, plus `extra` (which may replace them).
+// The environment that loads the probe, with its swap and calls logs in the
+// scratch directory, plus `extra` (which may replace them).
 Env probe_env(const Session& session, const Env& extra = {});
 std::string swap_log(const Session& session);
-std::string quit_log(const Session& session);
-std::string mode_log(const Session& session);
+std::string calls_log(const Session& session);
 
 } // namespace e2e
