@@ -223,9 +223,9 @@ void tell_guard(const Session& session, const std::string& line) {
 } // namespace
 
 const Built& built() {
-    static const Built paths{TUBEFLIGHT_EXE,       TUBEFLIGHT_FS_EXE,  TUBEFLIGHT_PROBE_LIB,
-                             TUBEFLIGHT_NOMEM_LIB, SEND_WM_DELETE_EXE, CLASSIC_SDL_LIBDIR,
-                             E2E_GUARD_EXE};
+    static const Built paths{
+        TUBEFLIGHT_EXE,     TUBEFLIGHT_FS_EXE,  TUBEFLIGHT_PROBE_LIB, TUBEFLIGHT_NOMEM_LIB,
+        SEND_WM_DELETE_EXE, CLASSIC_SDL_LIBDIR, E2E_GUARD_EXE,        STORM_SH};
     return paths;
 }
 
@@ -449,10 +449,14 @@ Point pointer_position(const Session& session) {
     return Point{shell_value(run.out, "X"), shell_value(run.out, "Y")};
 }
 
+bool x_client(const Session& session, const std::vector<std::string>& argv) {
+    return run_tool(session, argv).ok;
+}
+
 bool xdotool(const Session& session, const std::vector<std::string>& args) {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
-    return run_tool(session, argv).ok;
+    return x_client(session, argv);
 }
 
 bool send_close_request(const Session& session, WindowId window) {

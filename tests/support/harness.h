@@ -29,6 +29,7 @@ struct Built {
     std::string send_wm_delete;     // the close-request helper
     std::string classic_sdl_libdir; // where classic SDL 1.2 is unpacked
     std::string e2e_guard;          // cleans up after a test process that died
+    std::string storm;              // scripts/lib/storm.sh, the storm of input
 };
 const Built& built();
 
@@ -114,7 +115,9 @@ std::string window_name(const Session& session, WindowId window); // WM_NAME
 Geometry window_geometry(const Session& session, WindowId window);
 Point pointer_position(const Session& session); // root coordinates
 
-// Runs xdotool with `args` on the session's display; true when it succeeds.
+// Runs the X client `argv` (looked up on PATH), or xdotool with `args`, on
+// the session's display; true when it succeeds.
+bool x_client(const Session& session, const std::vector<std::string>& argv);
 bool xdotool(const Session& session, const std::vector<std::string>& args);
 // Sends WM_DELETE_WINDOW, as a window manager's close button does.
 bool send_close_request(const Session& session, WindowId window);
