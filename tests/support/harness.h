@@ -82,7 +82,8 @@ std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 
 // The test's own environment as NAME=value entries, without the names in
-// `removed` and with `overrides` replacing or adding entries.
+// `removed` and with `overrides` replacing or adding entries (of two with
+// one name, the later).
 std::vector<std::string> environment_with(const Env& overrides,
                                           const std::vector<std::string>& removed = {});
 // The execve form of `strings`: pointers into them, then a null pointer.
