@@ -44,8 +44,12 @@ bool start_flight(Uint32 video_flags) {
 }
 
 void fly_frame() {
-    camera_step(camera, path_step);
+    step_frame();
     draw_scene(camera, mesh);
+}
+
+void step_frame() {
+    camera_step(camera, path_step);
 }
 
 void finish_frame(bool& quit) {

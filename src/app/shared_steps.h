@@ -16,9 +16,13 @@
 // has then been shut down again if it had been initialised.
 bool start_flight(Uint32 video_flags);
 
-// One frame before it is presented: the camera's step along the knot, then
-// the scene drawn from the camera.
+// One frame before it is presented: the camera's step along the knot
+// (step_frame), then the scene drawn from the camera.
 void fly_frame();
+
+// A frame's step alone, without drawing: the camera moves on as if the
+// frame had been drawn, as the browser's still of the N-th frame needs.
+void step_frame();
 
 // What a frame does once it has been presented: the caption becomes the
 // title line, and Escape (escape.h) raises `quit`, which is never cleared.
