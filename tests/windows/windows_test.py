@@ -279,7 +279,7 @@ def test_flight(args):
     frames = flight.frames()
     subprocess.run([args.send_wm_delete, window], check=True)
     time.sleep(1.0)
-    check(flight.process.poll() is None and flight.frames() >= frames + 30,
+    check(flight.process.poll() is None and flight.frames() >= frames + 10,
           f'a close request changes nothing: {flight.frames() - frames} frames in 1 s after it')
     status = flight.end_with_escape(window)
     check(status == 0, f'Escape ends the flight with status 0 ({status})')
