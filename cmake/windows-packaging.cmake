@@ -17,7 +17,32 @@ configure_file(${TUBEFLIGHT_WINDOWS_SDL}/share/doc/SDL/COPYING ${texts}/SDL-LICE
                NEWLINE_STYLE WIN32)
 file(STRINGS ${TUBEFLIGHT_WINDOWS_SDL}/share/doc/SDL/SOURCES TUBEFLIGHT_SDL_SOURCES)
 list(JOIN TUBEFLIGHT_SDL_SOURCES "\n  " TUBEFLIGHT_SDL_SOURCES)
-configure_file(data/windows/SDL-SOURCE.txt.in ${texts}/SDL-SOURCE.txt @ONLY NEWLINE_STYLE WIN32)
+# Our own patches of SDL, as the build applied them, go into the offer whole.
+set(sdl_doc ${TUBEFLIGHT_WINDOWS_SDL}/share/doc/SDL)
+if(NOT EXISTS ${sdl_doc}/PATCHES)
+  message(FATAL_ERROR "${sdl_doc}/PATCHES is missing: SDL for Windows was built by an older "
+                      "scripts/fetch-windows-sdl; run it again")
+endif()
+file(STRINGS ${sdl_doc}/PATCHES patches)
+set(TUBEFLIGHT_SDL_PATCH_LIST "")
+set(TUBEFLIGHT_SDL_PATCHES "")
+foreach(entry IN LISTS patches)
+  string(REGEX REPLACE " .*" "" name "${entry}")
+  file(READ ${sdl_doc}/patches/${name} text)
+  string(APPEND TUBEFLIGHT_SDL_PATCH_LIST "\n  ${entry}")
+  string(APPEND TUBEFLIGHT_SDL_PATCHES "\n${name}:\n\n${text}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${sdl_doc}/patches/${name})
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${sdl_doc}/PATCHES)
+unset(sdl_doc)
+unset(patches)
+unset(entry)
+unset(name)
+unset(text)
+# Twice: NEWLINE_STYLE turns only the template's own line ends into CRLF,
+# not those of the lists and patches put into it.
+configure_file(data/windows/SDL-SOURCE.txt.in ${texts}/SDL-SOURCE.lf.txt @ONLY NEWLINE_STYLE UNIX)
+configure_file(${texts}/SDL-SOURCE.lf.txt ${texts}/SDL-SOURCE.txt @ONLY NEWLINE_STYLE WIN32)
 configure_file(data/windows/README.txt.in ${texts}/README.txt @ONLY NEWLINE_STYLE WIN32)
 
 find_program(TUBEFLIGHT_ZIP zip REQUIRED)

@@ -8,8 +8,8 @@ prefix is private, under the build tree, and asks for no download.
 
   windows_test.py flight EXE --prefix DIR --linux-exe EXE --probe LIB --send-wm-delete EXE
       the windowed program: a 640x480 window titled "Sdl Test", then the
-      title line; the Linux build's frames; 62.5 frames a second, counted
-      from Wine's own trace of the buffer swaps; a close request does
+      title line; the Linux build's frames; 62.5 frames a second, from
+      Wine's own trace of the buffer swaps; a close request does
       nothing; Escape ends it with status 0; the end of the session ends it
       with STATUS_CONTROL_C_EXIT
   windows_test.py fullscreen EXE --prefix DIR
@@ -95,6 +95,7 @@ class Flight:
     def __init__(self, exe, prefix, trace, cwd=None):
         self.prefix = prefix
         self.swaps = []  # milliseconds of Wine's clock, one per swap
+        self.arrivals = []  # seconds of this test's clock, as each swap's line came
         self.texts = []  # window texts set, repeats left out
         self.lock = threading.Lock()
         self.process = subprocess.Popen(
@@ -106,10 +107,12 @@ class Flight:
 
     def _read(self):
         for line in self.process.stderr:
+            arrival = time.monotonic()
             swap = SWAP.match(line)
             with self.lock:
                 if swap:
                     self.swaps.append(int(swap[1]) * 1000 + int(swap[2]))
+                    self.arrivals.append(arrival)
                     continue
                 text = TEXT.search(line)
                 if text and (not self.texts or self.texts[-1] != text[1]):
@@ -222,32 +225,49 @@ def check_picture(flight, pid, window, reference):
 
 
 def check_rate(flight, seconds=8.0):
-    """The rate from the trace's timestamps of the swaps, in whole milliseconds.
+    """62.5 frames a second, from the trace of the swaps.
 
-    A frame-locked flight can only be slowed, never sped up, by other work on
-    the machine: the fastest two-second stretch is its own rate. Under Wine it
-    stays below 62.5: SDL 1.2 paces with timeGetTime, which Wine reads from a
-    tick count that its server refreshes only every 16 ms and at the
-    program's own server calls, so a 16 ms wait lasts 16 to 32 ms. On Windows
-    timeGetTime counts single milliseconds (SDL asks for them).
+    Wine stamps each trace line with its tick count, which its server
+    refreshes at its own calls (every 10 to 16 ms while the program runs),
+    not every millisecond: a stamp can be that much late, so single gaps
+    between stamps say little, but a second's worth of them is right to
+    within one refresh. The stamps bound the rate from above: no second of
+    the flight may be faster than 62.5 frames, beyond that error. Each
+    swap's line is written as the swap begins and read here at once, so
+    the gaps between the lines' arrivals are the frames' own intervals,
+    give or take this test's scheduling. A frame-locked flight is only ever
+    slowed by a busy machine, never sped up: on an idle machine nearly
+    every frame holds the 16 ms floor; busy neighbours make many a
+    millisecond or more late (the median goes to 17 or 18 ms) but leave a
+    tenth or more at the floor, as in the Linux tests. A flight that misses
+    the floor by work after its wait, as it did while SDL set the window's
+    text each frame, holds it for hardly a frame in ten and has a median
+    of 18 to 20 ms even on an idle machine.
     """
     start = flight.frames()
     time.sleep(seconds)
     with flight.lock:
-        swaps = flight.swaps[start:]
-    if not check(len(swaps) > 100, f'{len(swaps)} swaps traced in {seconds} s'):
+        stamps = flight.swaps[start:]
+        arrivals = flight.arrivals[start:]
+    if not check(len(stamps) > 100, f'{len(stamps)} swaps traced in {seconds} s'):
         return
-    overall = 1000.0 * (len(swaps) - 1) / (swaps[-1] - swaps[0])
-    stretch = min(125, len(swaps) // 2)  # two seconds of frames, or half of what came
-    best = max(1000.0 * stretch / (swaps[i + stretch] - swaps[i])
-               for i in range(len(swaps) - stretch))
-    gaps = sorted(b - a for a, b in zip(swaps, swaps[1:]))
-    print(f'{len(swaps)} traced swaps over {swaps[-1] - swaps[0]} ms: {overall:.2f} frames a '
-          f'second, {best:.2f} in the fastest 2 s; median gap {gaps[len(gaps) // 2]} ms',
-          flush=True)
-    check(50 <= best <= 62.6, f'{best:.2f} frames a second: 62.5, less Wine\'s coarse clock')
+    overall = 1000.0 * (len(stamps) - 1) / (stamps[-1] - stamps[0])
+    second = 62  # intervals in a second at the floor
+    fastest = min(stamps[i + second] - stamps[i] for i in range(len(stamps) - second))
+    intervals = sorted(1000.0 * (b - a) for a, b in zip(arrivals, arrivals[1:]))
+    median = intervals[len(intervals) // 2]
+    at_floor = sum(1 for interval in intervals if 15.0 <= interval < 16.8)
+    print(f'{len(stamps)} traced swaps over {stamps[-1] - stamps[0]} ms of Wine\'s clock: '
+          f'{overall:.2f} frames a second; the fastest {second} intervals took {fastest} ms; '
+          f'intervals as the lines came: median {median:.2f} ms, {at_floor} of '
+          f'{len(intervals)} at the 16 ms floor (15 to 16.8 ms)', flush=True)
     check(overall <= 62.6, f'never faster than 62.5 frames a second ({overall:.2f})')
-
+    check(fastest >= second * 16 - 16,
+          f'no second faster than 62.5 frames ({second} intervals in {fastest} ms)')
+    check(15.5 <= median <= 18.0,
+          f'the median interval is 16 ms, or a little late on a busy machine ({median:.2f})')
+    check(at_floor >= len(intervals) // 10,
+          f'a tenth of the frames or more hold the 16 ms floor ({at_floor} of {len(intervals)})')
 
 
 def program_pid(window):
@@ -269,8 +289,9 @@ def test_flight(args):
 
     check_rate(flight)
 
-    # The Linux frames just ahead of where the flight is now.
-    ahead = flight.frames() + 150
+    # The Linux frames ahead of where the flight is now, by more than the
+    # Linux build takes to draw them on a busy machine.
+    ahead = flight.frames() + 400
     reference = linux_frames(args.linux_exe, args.probe, list(range(ahead, ahead + 60)),
                              args.work)
     check_picture(flight, pid, window, reference)
