@@ -2,14 +2,16 @@
 // The browser build in Debian's headless Chromium: its frames are the
 // windowed executable's frames, its title follows the caption, it keeps its
 // pace on a 144 Hz display, and Escape stops the flight; the page fits a
-// phone, fills a screen, names a bad link and survives a lost display.
+// phone, fills a screen and names a bad link, and a lost display given back
+// flies on from the frame it had reached.
 // Usage: node web_test.mjs --site DIR --exe TUBEFLIGHT --probe LIBPROBE
 // (on an X display, which the windowed executable needs).
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { parseArgs } from 'node:util';
 import {
-  canvasRgb, desktopFrames, frameDifference, launchChromium, openUntilEnded, serveSite,
+  canvasRgb, desktopFrames, frameDifference, keepDrawingBuffer, launchChromium, openUntilEnded,
+  serveSite,
 } from './browser.mjs';
 
 const { values: paths } = parseArgs({
@@ -96,7 +98,7 @@ test('the title becomes the title line after the first frame; 62.5 frames a seco
   await page.close();
 });
 
-test('a phone, a desktop window, full screen, a bad link and a lost display, in one page', async () => {
+test('a phone, a desktop window, full screen and a bad link, in one page', async () => {
   const page = await browser.newPage();
   const until = (condition) => page.waitForFunction(condition, { timeout: 30000, polling: 20 });
   const flying = () => until(() => window.flight?.frames >= 3 && !window.flight.ended);
@@ -132,17 +134,37 @@ test('a phone, a desktop window, full screen, a bad link and a lost display, in 
     .map((r) => [r.left, r.top, r.width, r.height].map(Math.round))`), [[0, 0, 1000, 700], [33, 0, 933, 700]]);
   await page.keyboard.press('Escape'); // leaves full screen only
   await until(() => !document.fullscreenElement);
-
-  // A lost display stops the flight; given back, the flight starts again, and Escape ends it.
-  await get(`window.lose = canvas.getContext('webgl').getExtension('WEBGL_lose_context'); lose.loseContext()`);
-  await until(() => window.flight.lost);
-  assert.match(await status(), /display was lost.*stopped/);
-  const lostAt = await get('window.flight.frames');
-  await new Promise((resolve) => setTimeout(resolve, 300));
-  assert.equal(await get('window.flight.frames'), lostAt, 'frames were counted with no display');
-  await get('lose.restoreContext()');
-  await until(() => !window.lose && window.flight?.frames >= 3);
   await page.keyboard.press('Escape');
   await until(() => window.flight.endedByEscape);
+  await page.close();
+});
+
+test('a lost display given back: the flight goes on without a reload, to the desktop program\'s frame 180', async () => {
+  const page = await browser.newPage();
+  await keepDrawingBuffer(page);
+  const until = (condition) => page.waitForFunction(condition, { timeout: 30000, polling: 20 });
+  const get = (expression) => page.evaluate(expression);
+  await page.goto(`${server.url}index.html#frame=180`);
+  await until(() => window.flight?.frames >= 3);
+  // window.lose marks this document: a reload would take it away.
+  await get(`window.lose = canvas.getContext('webgl').getExtension('WEBGL_lose_context'); lose.loseContext()`);
+  await until(() => window.flight.lost);
+  const lostAt = await get('window.flight.frames');
+  assert.ok(lostAt < 180, `lost at frame ${lostAt}`);
+  assert.match(await get("document.getElementById('status').textContent"),
+    new RegExp(`display was lost.*stopped at frame ${lostAt}\\b`));
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  assert.equal(await get('window.flight.frames'), lostAt, 'frames were counted with no display');
+
+  await get('lose.restoreContext()');
+  await until(() => window.flight.ended);
+  const flight = await get('window.flight');
+  assert.deepEqual([flight.frames, flight.lost, flight.failed, await get('window.lose !== undefined')],
+    [180, false, false, true]);
+  // The shader, the buffer and the state built again: the desktop's frame 180.
+  const difference = frameDifference(await canvasRgb(page), desktop.get(180).rgb, LEVEL);
+  assert.ok(difference.over <= MAX_PIXELS_OVER_LEVEL,
+    `frame 180: ${difference.over} pixels differ by more than ${LEVEL}`);
+  assert.match(await get("document.getElementById('status').textContent"), /Frame 180 of the flight, held/);
   await page.close();
 });
