@@ -23,8 +23,8 @@ void matrix_translate(Matrix4& m, float x, float y, float z);
 
 // Multiplies `m` by the perspective projection of vertical field of view
 // `fovy` degrees, width over height `aspect`, between the planes `z_near`
-// and `z_far`. Leaves `m` alone when the planes coincide, the field of view
-// is a multiple of 360 degrees or the aspect is 0.
+// and `z_far`. Leaves `m` alone when the planes coincide, or the field of
+// view or the aspect is 0.
 void matrix_perspective(Matrix4& m, double fovy, double aspect, double z_near, double z_far);
 
 // Multiplies `m` by the view from `eye` towards `centre` with `up` upwards
