@@ -8,6 +8,7 @@ set(TUBEFLIGHT_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 
 add_executable(tubeflight-web
   src/web/main.cpp
+  src/web/caption.cpp
   src/web/gl_layer.cpp
   src/web/gl_matrices.cpp
   ${TUBEFLIGHT_SHARED_SOURCES})

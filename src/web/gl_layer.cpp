@@ -5,7 +5,8 @@
 // buffer and the projection times the model-view matrix to WebGL in one
 // upload and one draw (gl_layer.js). Smooth shading and the perspective
 // correction hint are what WebGL always does; colour material changes
-// nothing without lighting.
+// nothing without lighting; glFlush is the browser's at the end of the
+// frame callback.
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -25,7 +26,6 @@ void webgl_clear_depth(double depth);
 void webgl_enable_depth_test();
 void webgl_depth_function(unsigned int function);
 void webgl_clear(unsigned int buffers);
-void webgl_flush();
 void webgl_draw_triangles(const float* corners, int count, const float* matrix);
 }
 
@@ -53,6 +53,7 @@ struct Layer {
     std::size_t capacity = 0; // floats
     std::size_t used = 0;
     bool inside_begin = false;
+    Matrix4 transform{}; // the projection times the model-view matrix, for the draw
 };
 Layer layer;
 
@@ -164,9 +165,11 @@ void glClear(GlBufferBits buffers) {
     webgl_clear(buffers);
 }
 
+// The browser hands the frame's commands on when the frame callback returns,
+// which it does right after the flight's drawing: flushing before that
+// only adds a round to the browser's GPU process.
 void glFlush() {
     outside_begin("glFlush between glBegin and glEnd");
-    webgl_flush();
 }
 
 void glBegin(GlPrimitive) {
@@ -215,10 +218,10 @@ void glEnd() {
     if (count == 0) {
         return;
     }
-    const Matrix4 transform =
+    layer.transform =
         matrix_multiply(layer.projection.levels[static_cast<std::size_t>(layer.projection.top)],
                         layer.model_view.levels[static_cast<std::size_t>(layer.model_view.top)]);
-    webgl_draw_triangles(layer.corners, static_cast<int>(count), transform.m);
+    webgl_draw_triangles(layer.corners, static_cast<int>(count), layer.transform.m);
 }
 
 } // extern "C"

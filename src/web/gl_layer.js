@@ -19,6 +19,7 @@ mergeInto(LibraryManager.library, {
     buffer: null,
     bufferBytes: 0,
     matrixLocation: null,
+    views: null,
     // OpenGL's initial state, and what the flight changes of it.
     state: {
       viewport: null, // the whole canvas
@@ -123,26 +124,30 @@ mergeInto(LibraryManager.library, {
     webglLayer.context().clear(buffers);
   },
 
-  webgl_flush__deps: ['$webglLayer'],
-  webgl_flush: function() {
-    webglLayer.context().flush();
-  },
-
   // Draws `count` corners at `corners` in wasm memory as triangles, each
   // corner transformed by the 16 floats at `matrix`: one upload into the
-  // buffer (grown when the corners do not fit it) and one draw.
+  // buffer (grown when the corners do not fit it) and one draw. The views of
+  // wasm memory are kept while they stay the same, as they do from one frame
+  // to the next.
   webgl_draw_triangles__deps: ['$webglLayer'],
   webgl_draw_triangles: function(corners, count, matrix) {
     var gl = webglLayer.context();
-    var data = HEAPF32.subarray(corners >> 2, (corners >> 2) + count * 6);
-    if (data.byteLength > webglLayer.bufferBytes) {
-      gl.bufferData(0x8892 /* ARRAY_BUFFER */, data, 0x88E8 /* DYNAMIC_DRAW */);
-      webglLayer.bufferBytes = data.byteLength;
-    } else {
-      gl.bufferSubData(0x8892 /* ARRAY_BUFFER */, 0, data);
+    var views = webglLayer.views;
+    if (!views || views.corners != corners || views.count != count || views.matrix != matrix ||
+        views.data.buffer != HEAPF32.buffer) {
+      views = webglLayer.views = {
+        corners: corners, count: count, matrix: matrix,
+        data: HEAPF32.subarray(corners >> 2, (corners >> 2) + count * 6),
+        transform: HEAPF32.subarray(matrix >> 2, (matrix >> 2) + 16),
+      };
     }
-    gl.uniformMatrix4fv(webglLayer.matrixLocation, false,
-      HEAPF32.subarray(matrix >> 2, (matrix >> 2) + 16));
+    if (views.data.byteLength > webglLayer.bufferBytes) {
+      gl.bufferData(0x8892 /* ARRAY_BUFFER */, views.data, 0x88E8 /* DYNAMIC_DRAW */);
+      webglLayer.bufferBytes = views.data.byteLength;
+    } else {
+      gl.bufferSubData(0x8892 /* ARRAY_BUFFER */, 0, views.data);
+    }
+    gl.uniformMatrix4fv(webglLayer.matrixLocation, false, views.transform);
     gl.drawArrays(0x0004 /* TRIANGLES */, 0, count);
   },
 });
