@@ -51,7 +51,11 @@ struct Layer {
     // next glBegin, so that after the first frame nothing is allocated.
     float* corners = nullptr;
     std::size_t capacity = 0; // floats
-    std::size_t used = 0;
+    // Where the next corner goes, and the end of the storage: both null
+    // outside glBegin and glEnd, so that one comparison finds a vertex there
+    // as well as a full storage.
+    float* next = nullptr;
+    float* end = nullptr;
     bool inside_begin = false;
     Matrix4 transform{}; // the projection times the model-view matrix, for the draw
 };
@@ -64,6 +68,23 @@ Layer layer;
 [[noreturn]] void fail(const char* message) {
     emscripten_console_error(message);
     std::abort();
+}
+
+// Makes room for one more corner between glBegin and glEnd.
+void make_room() {
+    if (!layer.inside_begin) {
+        fail("glVertex3fv outside glBegin and glEnd");
+    }
+    const std::size_t used = static_cast<std::size_t>(layer.next - layer.corners);
+    const std::size_t capacity = layer.capacity * 2 + 3 * CORNER_FLOATS;
+    void* const grown = std::realloc(layer.corners, capacity * sizeof(float));
+    if (grown == nullptr) {
+        fail("no memory for the corners between glBegin and glEnd");
+    }
+    layer.corners = static_cast<float*>(grown);
+    layer.capacity = capacity;
+    layer.next = layer.corners + used;
+    layer.end = layer.corners + capacity;
 }
 
 Matrix4& current_matrix() {
@@ -175,7 +196,8 @@ void glFlush() {
 void glBegin(GlPrimitive) {
     outside_begin("glBegin between glBegin and glEnd");
     layer.inside_begin = true;
-    layer.used = 0;
+    layer.next = layer.corners;
+    layer.end = layer.corners + layer.capacity;
 }
 
 void glColor3fv(const GLfloat* rgb) {
@@ -185,36 +207,29 @@ void glColor3fv(const GLfloat* rgb) {
 }
 
 void glVertex3fv(const GLfloat* xyz) {
-    if (!layer.inside_begin) {
-        fail("glVertex3fv outside glBegin and glEnd");
+    if (layer.next == layer.end) {
+        make_room();
     }
-    if (layer.used + CORNER_FLOATS > layer.capacity) {
-        const std::size_t capacity = layer.capacity * 2 + 3 * CORNER_FLOATS;
-        void* const grown = std::realloc(layer.corners, capacity * sizeof(float));
-        if (grown == nullptr) {
-            fail("no memory for the corners between glBegin and glEnd");
-        }
-        layer.corners = static_cast<float*>(grown);
-        layer.capacity = capacity;
-    }
-    float* const corner = &layer.corners[layer.used];
+    float* const corner = layer.next;
     corner[0] = xyz[0];
     corner[1] = xyz[1];
     corner[2] = xyz[2];
     corner[3] = layer.colour[0];
     corner[4] = layer.colour[1];
     corner[5] = layer.colour[2];
-    layer.used += CORNER_FLOATS;
+    layer.next = corner + CORNER_FLOATS;
 }
 
 void glEnd() {
     if (!layer.inside_begin) {
         fail("glEnd without glBegin");
     }
-    layer.inside_begin = false;
     // The corners of an unfinished last triangle are left out, as OpenGL
     // leaves them out.
-    const std::size_t count = layer.used / CORNER_FLOATS / 3 * 3;
+    const auto count = static_cast<std::size_t>(layer.next - layer.corners) / CORNER_FLOATS / 3 * 3;
+    layer.inside_begin = false;
+    layer.next = nullptr;
+    layer.end = nullptr;
     if (count == 0) {
         return;
     }
