@@ -18,11 +18,10 @@ add_executable(tubeflight-web
 target_include_directories(tubeflight-web BEFORE PRIVATE src/web/include)
 target_include_directories(tubeflight-web PRIVATE src)
 # WebAssembly has no fused multiply-add; contraction stays off all the same,
-# as in the desktop build. Link-time optimisation lets the drawing's loop
-# take in the GL layer's glColor3fv and glVertex3fv.
+# as in the desktop build.
 # -sUSE_SDL=1: Emscripten's own SDL 1.2. Newer Emscripten releases (3.1.69
 # in Debian 13) find no <SDL.h> without it at compile time too.
-target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-contract=off -flto
+target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-contract=off
   -sUSE_SDL=1)
 # Emscripten's SDL 1.2 gives the video mode, its WebGL context, the
 # keyboard, the events and the clock; gl_layer.js draws on that context.
@@ -33,7 +32,6 @@ target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-cont
 # browser test asks for a kept buffer from the page itself.
 target_link_options(tubeflight-web PRIVATE
   -sUSE_SDL=1
-  -flto
   --js-library ${PROJECT_SOURCE_DIR}/src/web/gl_layer.js
   -sFILESYSTEM=0
   -sMALLOC=emmalloc
