@@ -126,7 +126,12 @@ refuses() {
     fail "$call ran: $(cat "$log/guarded")"
     rm "$log/guarded"
   fi
-  [[ "$(snapshot)" == "$before" ]] || fail "$call changed the scratch tree: $(diff <(echo "$before") <(snapshot))"
+  local after
+  after=$(snapshot)
+  if [[ "$after" != "$before" ]]; then
+    fail "$call changed the scratch tree: $(diff <(echo "$before") <(echo "$after"))"
+    before=$after
+  fi
 }
 
 refuses scripts/fetch-classic-sdl ""
