@@ -97,10 +97,12 @@ async function desktopUnpacedMs() {
   }
 }
 
-// Opens `pageUrl` (the flight's or the floor's) at #frame=FRAMES in
-// `browser` and returns the page's flight record, with the durations of the
-// frame callbacks past the warm-up in `callbackMs` and the number of frame
-// callbacks in `callbacks`. With `clockStepMs`, the frame clock that the
+// Flies FRAMES frames of `pageUrl` in `browser`: the floor's at
+// #frame=FRAMES, the flight's from "Start flight", pressed as soon as the
+// page has loaded, to its FRAMES-th frame (#frame=N shows a still, flown
+// over no frames). Returns the page's flight record, with the durations of
+// the frame callbacks from the start on, past the warm-up, in `callbackMs`
+// and the number of those frame callbacks in `callbacks`. With `clockStepMs`, the frame clock that the
 // flight paces itself by advances that much at every read instead of
 // following the display's refreshes.
 async function flyPage(browser, pageUrl, clockStepMs = null) {
@@ -119,8 +121,16 @@ async function flyPage(browser, pageUrl, clockStepMs = null) {
       window.callbackMs.push(performance.now() - start);
     });
   }, clockStepMs);
-  await page.goto(`${pageUrl}#frame=${frames}`);
-  await page.waitForFunction(() => window.flight.ended, { timeout: 300000, polling: 100 });
+  await page.goto(pageUrl === flightUrl ? pageUrl : `${pageUrl}#frame=${frames}`);
+  await page.evaluate(() => {
+    const start = document.getElementById('start');
+    if (start) {
+      window.callbackMs = [];
+      start.click();
+    }
+  });
+  await page.waitForFunction((last) => window.flight.ended || window.flight.frames >= last,
+    { timeout: 300000, polling: 100 }, frames);
   const flight = await page.evaluate((warmup) => ({
     ...window.flight, callbackMs: window.callbackMs.slice(warmup),
     callbacks: window.callbackMs.length,

@@ -139,7 +139,12 @@ sides that winds around a knotted space curve, rolling once per lap, until
 Escape is pressed.
 .
 The package holds two executables that differ only in their display mode:
-tubeflight runs in a window and tubeflight-fs on the whole screen.")
+tubeflight runs in a window and tubeflight-fs on the whole screen.
+.
+Warning: the flight flashes. High-contrast bands of black, white, blue and
+yellow rush past fast over the whole picture, which flashes far more than 3
+times a second. Do not watch it if you have photosensitive epilepsy or are
+otherwise affected by flashing light. Escape ends the flight at any moment.")
 
 # Written out rather than found by dpkg-shlibdeps, for two reasons:
 #  - libSDL-1.2.so.0 comes either from classic SDL 1.2 (libsdl1.2debian) or

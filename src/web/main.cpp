@@ -6,14 +6,21 @@
 // frame still advances the flight by one step, so the N-th frame drawn is
 // the desktop program's N-th frame.
 //
-// argv[1], when given, is the last frame to draw: the flight stops after it
-// and leaves it on the canvas. The page is told of every frame and of the
-// end through Module.flightFrame(frame) and Module.flightEnded(frame,
-// by_escape), and of a failed start-up through Module.flightFailed(). When
-// the browser takes the WebGL context away, the flight stops drawing; the
-// page hears of that from the canvas itself.
+// Nothing is drawn until the page says that the person has asked for the
+// flight (Module.flightStarted, set by its "Start flight" button).
+//
+// argv[1], when given, is a still: the frame to show, at once and alone,
+// without waiting for the start. The frames before it are stepped through
+// without drawing; the flight stops after it and leaves it on the canvas.
+//
+// The page is told of every frame drawn and of the end through
+// Module.flightFrame(frame) and Module.flightEnded(frame, by_escape), and
+// of a failed start-up through Module.flightFailed(). When the browser takes
+// the WebGL context away, the flight stops drawing; the page hears of that
+// from the canvas itself.
 #include "app/flight_steps.h"
 #include "app/video_flags.h"
+#include "camera/camera.h"
 #include "web/frame_schedule.h"
 
 #include <emscripten.h>
@@ -57,8 +64,24 @@ EM_JS(void, tell_page_of_failure, (), {
         Module.flightFailed();
 });
 
+// Whether the person has asked for the flight.
+EM_JS(int, page_started_flight, (), { return Module.flightStarted ? 1 : 0; });
+
 bool display_lost() {
     return emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()) != 0;
+}
+
+void draw_nothing(const Camera& /*camera*/, const TubeMesh& /*mesh*/) {}
+
+// Takes the steps of the frames before the still without drawing them. A
+// frame depends on nothing but the camera's path step, which comes round
+// every lap, and each frame is cleared before it is drawn: the still drawn
+// next is the N-th frame of the flight, and no frame before it is shown.
+void step_to_still() {
+    for (long frame = 1; frame <= (loop.last_frame - 1) % LAP_STEPS; ++frame) {
+        fly_frame(draw_nothing);
+    }
+    loop.frames_drawn = loop.last_frame - 1;
 }
 
 void browser_frame() {
@@ -69,8 +92,14 @@ void browser_frame() {
         emscripten_cancel_main_loop();
         return;
     }
+    const bool first = loop.frames_drawn == 0;
+    if (first && loop.last_frame > 0) {
+        step_to_still();
+    } else if (first && page_started_flight() == 0) {
+        return; // no frame before the person asks for the flight
+    }
     const double now = browser_frame_time_ms();
-    if (loop.frames_drawn == 0) {
+    if (first) {
         loop.frame_due = now;
     }
     if (now < loop.frame_due) {

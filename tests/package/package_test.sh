@@ -121,7 +121,7 @@ if command -v man >/dev/null; then
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page_gz" 2>&1 >/dev/null)
   [[ -z "$warnings" ]] || fail "man --warnings reports: $warnings"
   page=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page_gz")
-  for heading in NAME SYNOPSIS DESCRIPTION OPTIONS USAGE 'EXIT STATUS' ENVIRONMENT FILES \
+  for heading in NAME SYNOPSIS WARNING DESCRIPTION OPTIONS USAGE 'EXIT STATUS' ENVIRONMENT FILES \
     DIAGNOSTICS 'SEE ALSO'; do
     grep -qx "$heading" <<<"$page" || fail "manual page has no $heading section"
   done
@@ -132,7 +132,8 @@ if command -v man >/dev/null; then
   # One line per paragraph, so that no phrase is broken or hyphenated.
   flat=$(LC_ALL=C.UTF-8 MANWIDTH=2000 man -l "$page_gz" | tr -s ' \n' ' ')
   for phrase in Escape SIGHUP SIGINT SIGTERM tubeflight-fs 'whole screen' 'one processor core fully busy' \
-    SDL_VIDEODRIVER SDL_AUDIODRIVER SDL12COMPAT_OPENGL_SCALING 'XDG_RUNTIME_DIR' 'ALSA lib'; do
+    SDL_VIDEODRIVER SDL_AUDIODRIVER SDL12COMPAT_OPENGL_SCALING 'XDG_RUNTIME_DIR' 'ALSA lib' \
+    'photosensitive epilepsy' scripts/flash-check; do
     grep -qF -- "$phrase" <<<"$flat" || fail "manual page does not mention '$phrase'"
   done
   grep -q "tubeflight $version" <<<"$page" || fail "manual page footer lacks version $version"
@@ -215,6 +216,8 @@ done
 [[ "$(xml 'string(/component/releases/release[1]/@version)')" == "$version" ]] ||
   fail "metadata's latest release is not $version"
 [[ "$(xml 'count(/component/content_rating[@type])')" == 1 ]] || fail "metadata has no content rating"
+[[ "$(xml 'normalize-space(/component/description/p[1])')" == *"photosensitive epilepsy"* ]] ||
+  fail "metadata's description does not open with the flashing-light warning"
 [[ "$(xml 'count(/component/categories/category)')" -ge 1 ]] || fail "metadata has no category"
 [[ "$(xml 'string(/component/screenshots/screenshot[@type="default"]/image)')" == https://* ]] ||
   fail "metadata has no default screenshot at an https address"
@@ -243,6 +246,8 @@ control() { dpkg-deb -f "$deb" "$1"; }
 [[ -n "$(control Maintainer)" ]] || fail "package has no maintainer"
 description=$(control Description)
 [[ $(wc -l <<<"$description") -ge 3 ]] || fail "package has no long description"
+[[ "$(tr -s ' \n' ' ' <<<"$description")" == *"photosensitive epilepsy"* ]] ||
+  fail "package description has no flashing-light warning"
 [[ "$(basename "$deb")" == "tubeflight_$(control Version)_$(control Architecture).deb" ]] ||
   fail "package file is named $(basename "$deb")"
 pass "$(basename "$deb"): control fields checked"

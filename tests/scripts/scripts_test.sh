@@ -158,6 +158,7 @@ refuses tests/memcheck/memcheck_run.sh "" "" ""
 refuses tests/package/fly_and_escape.sh "" ""
 refuses tests/package/package_test.sh "" "" "" ""
 refuses tests/scripts/scripts_test.sh ""
+refuses tests/scripts/flash_check_test.sh "" ""
 refuses tests/scripts/scripts_test.sh arguments "$scratch/tree" ""
 
 # Each script is checked above, or is one whose arguments choose what to

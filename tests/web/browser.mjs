@@ -112,12 +112,13 @@ export async function keepDrawingBuffer(page) {
   });
 }
 
-// Opens the page at `url`, with a kept drawing buffer, and waits until the
-// flight has ended (Escape, the last frame of #frame=N, or a failed start).
-// Resolves with the page.
-export async function openUntilEnded(browser, url, timeoutMs = 60000) {
+// Opens the page at `url`, with a kept drawing buffer (and what `prepare`
+// adds to the new page), and waits until the flight has ended (Escape, the
+// still of #frame=N, or a failed start). Resolves with the page.
+export async function openUntilEnded(browser, url, timeoutMs = 60000, prepare = async () => {}) {
   const page = await browser.newPage();
   await keepDrawingBuffer(page);
+  await prepare(page);
   await page.goto(url);
   await page.waitForFunction(() => window.flight.ended || window.flight.failed,
     { timeout: timeoutMs, polling: 50 });

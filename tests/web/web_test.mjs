@@ -2,14 +2,16 @@
 // The browser build in Debian's headless Chromium: its frames are the
 // windowed executable's frames, its title follows the caption, it keeps its
 // pace on a 144 Hz display, and Escape stops the flight; the page fits a
-// phone, fills a screen, names a bad link and survives a lost display.
+// phone, fills a screen, names a bad link and survives a lost display; it
+// shows nothing moving before "Start flight", and a still link no frame but its own.
 // Usage: node web_test.mjs --site DIR --exe TUBEFLIGHT --probe LIBPROBE
 // (on an X display, which the windowed executable needs).
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { parseArgs } from 'node:util';
 import {
-  canvasRgb, desktopFrames, frameDifference, launchChromium, openUntilEnded, serveSite,
+  canvasRgb, desktopFrames, frameDifference, keepDrawingBuffer, launchChromium, openUntilEnded,
+  serveSite,
 } from './browser.mjs';
 
 const { values: paths } = parseArgs({
@@ -28,6 +30,33 @@ const STILLS = [1, 45, 90, 180];
 const LEVEL = 16;
 const MAX_PIXELS_OVER_LEVEL = 100;
 
+// Every picture the canvas holds after a frame callback, as it changes, in
+// window.pictures: 0 for black (the placeholder), else a hash of its pixels.
+function recordPictures(page) {
+  return page.evaluateOnNewDocument(() => {
+    window.pictures = [];
+    let gl = null;
+    const getContext = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (...args) {
+      const context = getContext.apply(this, args);
+      if (this.id === 'canvas') gl = context;
+      return context;
+    };
+    window.picture = () => {
+      const rgba = new Uint32Array(640 * 480);
+      gl.readPixels(0, 0, 640, 480, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(rgba.buffer));
+      return rgba.reduce((hash, pixel, i) =>
+        (pixel & 0xffffff ? Math.imul(hash ^ pixel ^ i, 16777619) | 1 : hash), 0);
+    };
+    const request = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (callback) => request((time) => {
+      callback(time);
+      const shown = gl && !gl.isContextLost() ? window.picture() : null;
+      if (shown !== null && window.pictures.at(-1) !== shown) window.pictures.push(shown);
+    });
+  });
+}
+
 let server;
 let browser;
 let desktop;
@@ -43,9 +72,12 @@ after(async () => {
   server?.close();
 });
 
-test('#frame=N holds the desktop program\'s frame N on the canvas', async () => {
+test('#frame=N shows and holds the desktop program\'s frame N on the canvas, no frame before it', async () => {
   for (const frame of STILLS) {
-    const page = await openUntilEnded(browser, `${server.url}index.html#frame=${frame}`);
+    const page = await openUntilEnded(browser, `${server.url}index.html#frame=${frame}`, 60000,
+      recordPictures);
+    const shown = await page.evaluate(() => [window.pictures, window.picture()]);
+    assert.deepEqual(shown[0].filter((picture) => picture !== 0), [shown[1]], `#frame=${frame}`);
     const flight = await page.evaluate(() => window.flight);
     assert.deepEqual([flight.frames, flight.ended, flight.endedByEscape, flight.failed],
       [frame, true, false, false], `#frame=${frame}`);
@@ -78,6 +110,7 @@ test('the title becomes the title line after the first frame; 62.5 frames a seco
     });
   });
   await page.goto(`${server.url}index.html`);
+  await page.keyboard.press('Enter'); // on "Start flight", which has the focus
   await page.waitForFunction(() => window.flight.frames >= 20, { timeout: 30000, polling: 20 });
   assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas');
 
@@ -110,6 +143,7 @@ test('a phone, a desktop window, full screen, a bad link and a lost display, in 
   // A phone, with a link whose frame is not a number: the page says so and flies from the start.
   await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 3, ...phone });
   await page.goto(`${server.url}index.html#frame=-5`);
+  await page.tap('#start');
   await flying();
   assert.match(await status(), /“-5” is not a frame number/);
   assert.deepEqual(await layout(), [390, 358, 268.5, 640, 480]);
@@ -121,6 +155,7 @@ test('a phone, a desktop window, full screen, a bad link and a lost display, in 
   // A desktop window: Tab leaves the canvas, F shows the flight full screen at 4:3, centred.
   await page.setViewport({ width: 1000, height: 700 });
   await page.goto(`${server.url}index.html`);
+  await page.click('#start');
   await flying();
   assert.deepEqual(await layout(), [1000, 640, 480, 640, 480]);
   await page.keyboard.press('Tab');
@@ -144,5 +179,23 @@ test('a phone, a desktop window, full screen, a bad link and a lost display, in 
   await until(() => !window.lose && window.flight?.frames >= 3);
   await page.keyboard.press('Escape');
   await until(() => window.flight.endedByEscape);
+  await page.close();
+});
+
+test('the page opens on a still black canvas under the warning (and a reduced-motion note); "Start flight" starts the flight', async () => {
+  const page = await browser.newPage();
+  await keepDrawingBuffer(page);
+  await recordPictures(page);
+  await page.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
+  await page.goto(`${server.url}index.html`);
+  await page.waitForFunction(() => document.title === 'Sdl Test', { timeout: 30000, polling: 20 });
+  await new Promise((resolve) => setTimeout(resolve, 3000));
+  assert.deepEqual(await page.evaluate(() => [window.pictures, window.flight.frames, document.title,
+    document.activeElement.id]), [[0], 0, 'Sdl Test', 'start']);
+  assert.match(await page.$eval('#warning', (e) => e.textContent), /photosensitive epilepsy/);
+  assert.equal(await page.$eval('.reduced-motion', (e) => getComputedStyle(e).display), 'block');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => window.flight.frames >= 3, { timeout: 30000, polling: 20 });
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas');
   await page.close();
 });
