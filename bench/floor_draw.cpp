@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "floor_draw.h"
 
-#include "render/draw_scene.h"
-
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 void draw_floor(const Camera& camera, const TubeMesh& mesh) {
-    start_frame(camera);
+    // draw_scene's opening: clear, and look from the camera.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.target.x, camera.target.y,
+              camera.target.z, camera.up.x, camera.up.y, camera.up.z);
 
     if (!mesh.triangles.empty()) {
         const Vertex* const vertices = mesh.vertices.data();

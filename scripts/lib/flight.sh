@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# shellcheck shell=bash
 # Shell helpers for driving a running flight on the current DISPLAY.
 # Source this file; the functions poll with deadlines and never wait forever.
 

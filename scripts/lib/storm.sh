@@ -1,16 +1,27 @@
 # SPDX-License-Identifier: MIT
-# The frame rate under a storm of input the flight must ignore, against the
-# calm on both sides of it; sourced by scripts/bench, run on its DISPLAY.
+# shellcheck shell=bash
+# A storm of input the flight must ignore, on the current DISPLAY: sourced by
+# scripts/bench, which measures the frame rate in it against the calm on
+# both sides of it, and by the storm test (tests/app), which checks that
+# the flight flies on through it.
+#
+# storm WINDOW SEND_WM_DELETE SECONDS [EVENTS]: batches of input at WINDOW
+# for SECONDS, and on until at least EVENTS input events have been sent.
+# Each batch is one xdotool run that spreads about a hundred X input events
+# over some 100 ms, a few between pauses of 4 ms, so that most frames have
+# input to drain and not only a few frames bursts of it: pointer moves
+# inside the window, presses and releases of the three buttons and the
+# wheel, and keys other than Escape (modifiers alone, letters, function and
+# cursor keys); then one window-close request, sent with SEND_WM_DELETE.
+# Counts the events in storm_events; fails when a batch could not be sent.
 #
 # storm_round EXECUTABLE PROBE SEND_WM_DELETE BASE: one flight of EXECUTABLE
 # with the swap-logging PROBE: STORM_CALM_S seconds calm, STORM_S seconds of
-# storm, STORM_CALM_S calm again, then Escape. The storm is pointer motion,
-# button and wheel presses, keys other than Escape and a window-close
-# request (sent with SEND_WM_DELETE) after every hundred or so events; the
-# calm runs the same X clients asking questions instead, because on a
-# virtual machine the mere coming and going of processes moves the frame
-# timing. Leaves the swap log in BASE.frames and writes BASE.summary:
-# "calm_median_ms storm_median_ms events_per_s".
+# storm, STORM_CALM_S calm again, then Escape. The calm runs the same X
+# clients asking questions instead, because on a virtual machine the mere
+# coming and going of processes moves the frame timing. Leaves the swap log
+# in BASE.frames and writes BASE.summary: "calm_median_ms storm_median_ms
+# events_per_s".
 source "$(dirname "${BASH_SOURCE[0]}")/flight.sh"
 
 STORM_CALM_S=${STORM_CALM_S:-2.5}
@@ -50,10 +61,18 @@ storm_batch() {
     fi
     args+=(sleep 0.004)
   done
-  xdotool "${args[@]}"
-  "$storm_send_wm_delete" "$storm_window"
   storm_events=$((storm_events + 1))
   storm_batches=$((storm_batches + 1))
+  xdotool "${args[@]}" && "$storm_send_wm_delete" "$storm_window"
+}
+
+storm() {
+  local end=$(($(storm_now_ns) + $(awk -v s="$3" 'BEGIN { printf "%d", s * 1e9 }'))) status=0
+  storm_window=$1 storm_send_wm_delete=$2 storm_events=0 storm_batches=0
+  while (($(storm_now_ns) < end || storm_events < ${4:-0})); do
+    storm_batch || status=1
+  done
+  return "$status"
 }
 
 # storm_median LOG FROM TO...: median interval in ms between the starts of
@@ -72,9 +91,6 @@ storm_median() {
 
 storm_round() {
   local executable=$1 probe=$2 base=$4 pid calm_from storm_from storm_to calm_to started ended
-  storm_send_wm_delete=$3
-  storm_events=0
-  storm_batches=0
   : >"$base.frames"
   SDL_AUDIODRIVER=dummy LD_PRELOAD="$probe" TUBEFLIGHT_PROBE_LOG="$base.frames" "$executable" &
   pid=$!
@@ -85,7 +101,7 @@ storm_round() {
   storm_repeat "$STORM_CALM_S" storm_calm_batch
   storm_from=$(storm_frames "$base.frames")
   started=$(storm_now_ns)
-  storm_repeat "$STORM_S" storm_batch
+  storm "$storm_window" "$3" "$STORM_S"
   ended=$(storm_now_ns)
   storm_to=$(storm_frames "$base.frames")
   storm_repeat "$STORM_CALM_S" storm_calm_batch

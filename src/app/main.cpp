@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Entry point of both executables; FULLSCREEN_BUILD picks the display mode.
-#include "app/flight.h"
+#include "app/desktop_loop.h"
 
 #include <cstdlib>
 

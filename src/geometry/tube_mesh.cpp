@@ -11,6 +11,15 @@
 
 bool mesh_built = false;
 
+Vec3 ring_centre(int ring, int rings) {
+    // In double: 4 * ring would leave int for ring counts that the validation
+    // accepts (more than 2^29 rings of three sides or fewer).
+    const double i = ring;
+    const float a = static_cast<float>(3 * i * TWO_PI_APPROX / rings);
+    const float b = static_cast<float>(4 * i * TWO_PI_APPROX / rings);
+    return knot_point_at(a, b);
+}
+
 namespace {
 
 // Each vertex v starts two triangles towards the next side (v + 1) and the
@@ -37,14 +46,6 @@ void fill_colours(TubeMesh& mesh) {
         vertex.green = static_cast<float>((15 * k) % modulus);
         vertex.blue = static_cast<float>((8 * k) % modulus);
     }
-}
-
-// Curve point of ring i; the angle multiples are rounded to float before
-// the trigonometry.
-Vec3 ring_centre(int i, int rings) {
-    const float a = static_cast<float>(3 * i * TWO_PI_APPROX / rings);
-    const float b = static_cast<float>(4 * i * TWO_PI_APPROX / rings);
-    return knot_point_at(a, b);
 }
 
 // Each ring is a circle of radius 0.5 around its curve point P0, in the plane

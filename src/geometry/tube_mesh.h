@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "geometry/vec3.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -33,6 +35,11 @@ struct TubeMesh {
 
 constexpr int RINGS = 256;
 constexpr int SIDES = 16;
+
+// The curve point at the centre of ring `ring` of `rings` (0 <= ring <=
+// rings): the knot at the angle multiples 3 and 4 times ring * 2 pi / rings,
+// each rounded to float before the trigonometry.
+Vec3 ring_centre(int ring, int rings);
 
 // Set once the first build has sized the arrays and filled topology and
 // colours; later builds of a mesh of the same size only recompute positions.

@@ -4,6 +4,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+namespace {
+
+// Clears the frame and sets the model-view matrix to look from the camera,
+// pushing the matrix that was there; draw_scene pops it when done.
 void start_frame(const Camera& camera) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
@@ -11,6 +15,8 @@ void start_frame(const Camera& camera) {
     gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.target.x, camera.target.y,
               camera.target.z, camera.up.x, camera.up.y, camera.up.z);
 }
+
+} // namespace
 
 void draw_scene(const Camera& camera, const TubeMesh& mesh) {
     start_frame(camera);

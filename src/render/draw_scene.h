@@ -4,11 +4,6 @@
 #include "camera/camera.h"
 #include "geometry/tube_mesh.h"
 
-// Clears the frame and sets the model-view matrix to look from the camera,
-// pushing the matrix that was there: the opening of every frame, whatever
-// draws the tube after it. The caller pops the matrix when done.
-void start_frame(const Camera& camera);
-
 // Clears the frame and draws every triangle of the mesh from the camera,
 // with per-vertex colours, on the fixed-function pipeline. Leaves the
 // model-view matrix as it found it and does not swap buffers.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Entry point of the browser build. Start-up and every frame are the
-// desktop flight's (app/flight_steps.h); only the busy-wait loop is
+// desktop flight's (app/shared_steps.h); only the busy-wait loop is
 // replaced, by the browser's frame callback, which draws at most one frame
 // per display refresh, on the 16 ms schedule of web/frame_schedule.h. Each
 // frame still advances the flight by one step, so the N-th frame drawn is
@@ -18,7 +18,7 @@
 // of a failed start-up through Module.flightFailed(). When the browser takes
 // the WebGL context away, the flight stops drawing; the page hears of that
 // from the canvas itself.
-#include "app/flight_steps.h"
+#include "app/shared_steps.h"
 #include "app/video_flags.h"
 #include "camera/camera.h"
 #include "web/frame_schedule.h"
@@ -71,15 +71,13 @@ bool display_lost() {
     return emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()) != 0;
 }
 
-void draw_nothing(const Camera& /*camera*/, const TubeMesh& /*mesh*/) {}
-
 // Takes the steps of the frames before the still without drawing them. A
 // frame depends on nothing but the camera's path step, which comes round
 // every lap, and each frame is cleared before it is drawn: the still drawn
 // next is the N-th frame of the flight, and no frame before it is shown.
 void step_to_still() {
     for (long frame = 1; frame <= (loop.last_frame - 1) % LAP_STEPS; ++frame) {
-        fly_frame(draw_nothing);
+        step_frame();
     }
     loop.frames_drawn = loop.last_frame - 1;
 }

@@ -44,7 +44,6 @@ TEST_P(Started, IgnoresTheCommandLineAndKeepsTheUsersScalingSetting) {
     unsetenv("SDL12COMPAT_OPENGL_SCALING"); // whatever ran the tests set
     Session session;
     Env env = sdl_env(Sdl::compat);
-    env.emplace_back("TUBEFLIGHT_PROBE_SCALING_LOG", scratch(session, "scaling.log"));
     if (start.user_scaling != nullptr) {
         env.emplace_back("SDL12COMPAT_OPENGL_SCALING", start.user_scaling);
     }
@@ -52,10 +51,10 @@ TEST_P(Started, IgnoresTheCommandLineAndKeepsTheUsersScalingSetting) {
                   probe_env(session, env), {}, start.args);
     ASSERT_TRUE(wait_for_frames(session, 10, Millis{20000})) << "the flight did not start";
 
-    EXPECT_EQ(read_file(scratch(session, "scaling.log")), std::string(start.scaling_seen) + "\n");
-    EXPECT_EQ(read_file(mode_log(session)),
-              start.fullscreen ? "sdl_init 0x0000ffff ok\n640 480 32 0xc0000003 ok\n"
-                               : "sdl_init 0x0000ffff ok\n640 480 32 0x40000003 ok\n");
+    EXPECT_EQ(sdl_calls(session, {"scaling"}), "scaling " + std::string(start.scaling_seen) + "\n");
+    EXPECT_EQ(sdl_calls(session, {"SDL_Init", "SDL_SetVideoMode"}),
+              std::string("SDL_Init 0x0000ffff ok\nSDL_SetVideoMode 640 480 32 ") +
+                  (start.fullscreen ? "0xc0000003 ok\n" : "0x40000003 ok\n"));
     expect_escape_ends_flight(session);
 }
 

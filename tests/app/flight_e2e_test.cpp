@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 
 using namespace e2e;
 
@@ -41,7 +42,8 @@ TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     expect_runs_on(session, GetParam());
     EXPECT_EQ(window_name(session, *window), "Sdl Test");
     expect_display_window_with_centred_pointer(session, *window);
-    EXPECT_EQ(read_file(mode_log(session)), "sdl_init 0x0000ffff ok\n640 480 32 0x40000003 ok\n");
+    EXPECT_EQ(sdl_calls(session, {"SDL_Init", "SDL_SetVideoMode"}),
+              "SDL_Init 0x0000ffff ok\nSDL_SetVideoMode 640 480 32 0x40000003 ok\n");
 
     // The end of the first frame sets the title line.
     std::remove(hold.c_str());
@@ -70,6 +72,16 @@ TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     EXPECT_GE(swaps.size(), PACED_FRAMES);
     // In a window both runtimes hold the floor itself.
     expect_floor_held(swaps);
+    // The caption: "Sdl Test" at start-up, then the title line at the end of
+    // every frame, the icon title empty each time.
+    std::istringstream captions(sdl_calls(session, {"SDL_WM_SetCaption"}));
+    std::size_t calls = 0;
+    for (std::string line; std::getline(captions, line); ++calls) {
+        ASSERT_EQ(line,
+                  "SDL_WM_SetCaption \"" + std::string(calls == 0 ? "Sdl Test" : TITLE) + "\" \"\"")
+            << "call " << calls + 1;
+    }
+    EXPECT_EQ(calls, swaps.size() + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSdls, Flight, testing::Values(Sdl::compat, Sdl::classic),

@@ -15,7 +15,8 @@ TEST_P(Fullscreen, AsksForFullScreenFliesPacedAndEndsOnEscape) {
     start_program(session, built().fullscreen, probe_env(session, sdl_env(GetParam())));
     ASSERT_TRUE(wait_for_frames(session, 60, Millis{20000})) << "the flight did not start";
     expect_runs_on(session, GetParam());
-    EXPECT_EQ(read_file(mode_log(session)), "sdl_init 0x0000ffff ok\n640 480 32 0xc0000003 ok\n");
+    EXPECT_EQ(sdl_calls(session, {"SDL_Init", "SDL_SetVideoMode"}),
+              "SDL_Init 0x0000ffff ok\nSDL_SetVideoMode 640 480 32 0xc0000003 ok\n");
     const std::optional<WindowId> window = find_window(session, Millis{5000});
     ASSERT_TRUE(window.has_value());
     EXPECT_EQ(window_name(session, *window), TITLE);

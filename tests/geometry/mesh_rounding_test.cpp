@@ -26,8 +26,8 @@ enum class Variant {
 constexpr double TWO_PI = 6.283186;
 
 Vec3 reference_centre(int i, int rings, Variant variant) {
-    const double a = 3 * i * TWO_PI / rings;
-    const double b = 4 * i * TWO_PI / rings;
+    const double a = 3.0 * i * TWO_PI / rings;
+    const double b = 4.0 * i * TWO_PI / rings;
     switch (variant) {
     case Variant::FloatTrig:
         return reference_knot(a, b, KnotRounding::FloatTrig);
@@ -92,5 +92,12 @@ TEST(MeshRounding, StoredPositionsRoundAtExactlyTheirRoundingPoints) {
     for (Variant slip : {Variant::FloatTrig, Variant::UnroundedRadius, Variant::UnroundedMultiples,
                          Variant::RoundedTheta, Variant::FloatSideOffsets}) {
         EXPECT_GT(mismatches(mesh, 256, 16, slip), 0) << "variant " << static_cast<int>(slip);
+    }
+    // Up to the most rings the count check lets through (one side each):
+    // 3 and 4 times the ring number are well past 2^31.
+    for (const int ring : {715827883, 2147483647}) {
+        const Vec3 want = reference_centre(ring, 2147483647, Variant::Exact);
+        const Vec3 got = ring_centre(ring, 2147483647);
+        EXPECT_EQ(std::memcmp(&want, &got, sizeof want), 0) << "ring " << ring;
     }
 }

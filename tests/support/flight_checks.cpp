@@ -120,14 +120,21 @@ void expect_silent(const Session& session) {
     EXPECT_EQ(read_file(scratch(session, "stderr")), "");
 }
 
-int sdl_quit_calls(const Session& session) {
-    std::istringstream lines(read_file(quit_log(session)));
+std::string sdl_calls(const Session& session, const std::vector<std::string>& names) {
+    std::istringstream lines(read_file(calls_log(session)));
     std::string line;
-    int calls = 0;
+    std::string kept;
     while (std::getline(lines, line)) {
-        calls += line.rfind("sdl_quit ", 0) == 0 ? 1 : 0;
+        if (std::find(names.begin(), names.end(), line.substr(0, line.find(' '))) != names.end()) {
+            kept += line + "\n";
+        }
     }
-    return calls;
+    return kept;
+}
+
+int sdl_quit_calls(const Session& session) {
+    const std::string quits = sdl_calls(session, {"SDL_Quit"});
+    return static_cast<int>(std::count(quits.begin(), quits.end(), '\n'));
 }
 
 std::map<long, Image> fly_and_capture(Session& session, const std::string& exe,

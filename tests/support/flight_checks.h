@@ -38,7 +38,9 @@ void expect_escape_ends_flight(Session& session);
 // The program wrote nothing to stdout or stderr.
 void expect_silent(const Session& session);
 
-// How many times SDL_Quit ran, from the probe's quit log.
+// The lines of the probe's calls log whose first word is one of `names`.
+std::string sdl_calls(const Session& session, const std::vector<std::string>& names);
+// How many times SDL_Quit ran.
 int sdl_quit_calls(const Session& session);
 
 // Flies `exe` unpaced (the probe's fast clock) until the last of `frames`,

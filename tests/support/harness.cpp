@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
@@ -40,7 +41,8 @@ struct Redirect {
     int flags;
 };
 
-// fork + execve; between the two only async-signal-safe calls. The child
+// fork + execvpe (a name without a slash is looked up on PATH); between the
+// two only async-signal-safe calls. The child
 // starts with the stop signals at their default action, whatever the test
 // runner inherited (a shell's background job has SIGINT ignored), except
 // those in `ignored`, which it starts with ignored. It gets `death_signal`
@@ -85,23 +87,10 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
             std::signal(signal, SIG_IGN);
         }
         setpgid(0, 0); // keyboard interrupts of the test runner stay with it
-        execve(argv_pointers[0], argv_pointers.data(), env_pointers.data());
+        execvpe(argv_pointers[0], argv_pointers.data(), env_pointers.data());
         _exit(127);
     }
     return pid;
-}
-
-std::string find_on_path(const std::string& tool) {
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        const std::string candidate = dir + "/" + tool;
-        if (access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    return tool;
 }
 
 void kill_and_reap(pid_t pid, Millis grace) {
@@ -119,7 +108,6 @@ struct ToolRun {
 
 // Runs an X client on the session's display and collects its stdout.
 ToolRun run_tool(const Session& session, std::vector<std::string> argv) {
-    argv[0] = find_on_path(argv[0]);
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
         fail("pipe2");
@@ -167,8 +155,8 @@ std::string start_xvfb(pid_t& pid) {
     // client connecting during the reset fails. It ends on SIGTERM, not
     // SIGKILL, when the test dies, so that it removes its lock file and
     // socket.
-    pid = spawn({find_on_path("Xvfb"), "-screen", "0", "1280x1024x24", "-noreset", "-nolisten",
-                 "tcp", "-displayfd", std::to_string(XVFB_DISPLAY_FD)},
+    pid = spawn({"Xvfb", "-screen", "0", "1280x1024x24", "-noreset", "-nolisten", "tcp",
+                 "-displayfd", std::to_string(XVFB_DISPLAY_FD)},
                 environment_with({}),
                 {{STDOUT_FILENO, "/dev/null", O_WRONLY}, {STDERR_FILENO, "/dev/null", O_WRONLY}},
                 SIGTERM, pipe_fds[1], XVFB_DISPLAY_FD);
@@ -223,9 +211,9 @@ void tell_guard(const Session& session, const std::string& line) {
 } // namespace
 
 const Built& built() {
-    static const Built paths{TUBEFLIGHT_EXE,       TUBEFLIGHT_FS_EXE,  TUBEFLIGHT_PROBE_LIB,
-                             TUBEFLIGHT_NOMEM_LIB, SEND_WM_DELETE_EXE, CLASSIC_SDL_LIBDIR,
-                             E2E_GUARD_EXE};
+    static const Built paths{
+        TUBEFLIGHT_EXE,     TUBEFLIGHT_FS_EXE,  TUBEFLIGHT_PROBE_LIB, TUBEFLIGHT_NOMEM_LIB,
+        SEND_WM_DELETE_EXE, CLASSIC_SDL_LIBDIR, E2E_GUARD_EXE,        STORM_SH};
     return paths;
 }
 
@@ -238,23 +226,20 @@ std::string describe(const Ended& ended) {
 
 std::vector<std::string> environment_with(const Env& overrides,
                                           const std::vector<std::string>& removed) {
-    std::vector<std::string> entries;
+    std::map<std::string, std::string> named; // name: entry
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        bool dropped = false;
-        for (const std::string& key : removed) {
-            dropped = dropped || key == name;
-        }
-        for (const auto& [key, value] : overrides) {
-            dropped = dropped || key == name;
-        }
-        if (!dropped) {
-            entries.push_back(text);
-        }
+        named[text.substr(0, text.find('='))] = text;
+    }
+    for (const std::string& key : removed) {
+        named.erase(key);
     }
     for (const auto& [key, value] : overrides) {
-        entries.push_back(key + "=" + value);
+        named[key] = key + "=" + value;
+    }
+    std::vector<std::string> entries;
+    for (const auto& [name, entry] : named) {
+        entries.push_back(entry);
     }
     return entries;
 }
@@ -352,20 +337,11 @@ void start_program(Session& session, const std::string& exe, const Env& env,
     if (session.program > 0) {
         throw std::logic_error("a program is still running in this session");
     }
-    Env overrides = env;
-    overrides.insert(overrides.begin(), {"DISPLAY", session.display});
     // The libraries' runtime and temporary files stay in the session.
-    for (const auto& [key, value] :
-         {std::pair<std::string, std::string>{"XDG_RUNTIME_DIR", session.runtime_dir},
-          {"TMPDIR", session.runtime_dir}}) {
-        bool given = false;
-        for (const auto& entry : env) {
-            given = given || entry.first == key;
-        }
-        if (!given) {
-            overrides.emplace_back(key, value);
-        }
-    }
+    Env overrides{{"DISPLAY", session.display},
+                  {"XDG_RUNTIME_DIR", session.runtime_dir},
+                  {"TMPDIR", session.runtime_dir}};
+    overrides.insert(overrides.end(), env.begin(), env.end());
     constexpr int OUTPUT = O_WRONLY | O_CREAT | O_TRUNC;
     std::vector<std::string> argv{exe};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -449,10 +425,14 @@ Point pointer_position(const Session& session) {
     return Point{shell_value(run.out, "X"), shell_value(run.out, "Y")};
 }
 
+bool x_client(const Session& session, const std::vector<std::string>& argv) {
+    return run_tool(session, argv).ok;
+}
+
 bool xdotool(const Session& session, const std::vector<std::string>& args) {
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), args.begin(), args.end());
-    return run_tool(session, argv).ok;
+    return x_client(session, argv);
 }
 
 bool send_close_request(const Session& session, WindowId window) {
@@ -462,20 +442,8 @@ bool send_close_request(const Session& session, WindowId window) {
 Env probe_env(const Session& session, const Env& extra) {
     Env env{{"LD_PRELOAD", built().probe},
             {"TUBEFLIGHT_PROBE_LOG", swap_log(session)},
-            {"TUBEFLIGHT_PROBE_QUIT_LOG", quit_log(session)},
-            {"TUBEFLIGHT_PROBE_MODE_LOG", mode_log(session)}};
-    for (const auto& [key, value] : extra) {
-        bool replaced = false;
-        for (auto& entry : env) {
-            if (entry.first == key) {
-                entry.second = value;
-                replaced = true;
-            }
-        }
-        if (!replaced) {
-            env.emplace_back(key, value);
-        }
-    }
+            {"TUBEFLIGHT_PROBE_CALLS_LOG", calls_log(session)}};
+    env.insert(env.end(), extra.begin(), extra.end());
     return env;
 }
 
@@ -483,12 +451,8 @@ std::string swap_log(const Session& session) {
     return scratch(session, "swaps.log");
 }
 
-std::string quit_log(const Session& session) {
-    return scratch(session, "quit.log");
-}
-
-std::string mode_log(const Session& session) {
-    return scratch(session, "mode.log");
+std::string calls_log(const Session& session) {
+    return scratch(session, "calls.log");
 }
 
 } // namespace e2e

@@ -29,6 +29,7 @@ struct Built {
     std::string send_wm_delete;     // the close-request helper
     std::string classic_sdl_libdir; // where classic SDL 1.2 is unpacked
     std::string e2e_guard;          // cleans up after a test process that died
+    std::string storm;              // scripts/lib/storm.sh, the storm of input
 };
 const Built& built();
 
@@ -81,7 +82,8 @@ std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 
 // The test's own environment as NAME=value entries, without the names in
-// `removed` and with `overrides` replacing or adding entries.
+// `removed` and with `overrides` replacing or adding entries (of two with
+// one name, the later).
 std::vector<std::string> environment_with(const Env& overrides,
                                           const std::vector<std::string>& removed = {});
 // The execve form of `strings`: pointers into them, then a null pointer.
@@ -114,16 +116,17 @@ std::string window_name(const Session& session, WindowId window); // WM_NAME
 Geometry window_geometry(const Session& session, WindowId window);
 Point pointer_position(const Session& session); // root coordinates
 
-// Runs xdotool with `args` on the session's display; true when it succeeds.
+// Runs the X client `argv` (looked up on PATH), or xdotool with `args`, on
+// the session's display; true when it succeeds.
+bool x_client(const Session& session, const std::vector<std::string>& argv);
 bool xdotool(const Session& session, const std::vector<std::string>& args);
 // Sends WM_DELETE_WINDOW, as a window manager's close button does.
 bool send_close_request(const Session& session, WindowId window);
 
-// The environment that loads the probe, with its swap, SDL_Quit and video
-// mode logs in the scratch directory, plus `extra` (which may replace them).
+// The environment that loads the probe, with its swap and calls logs in the
+// scratch directory, plus `extra` (which may replace them).
 Env probe_env(const Session& session, const Env& extra = {});
 std::string swap_log(const Session& session);
-std::string quit_log(const Session& session);
-std::string mode_log(const Session& session);
+std::string calls_log(const Session& session);
 
 } // namespace e2e

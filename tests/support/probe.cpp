@@ -18,15 +18,14 @@
 //   TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP=path
 //                                   when frame 1 is drawn, create path and wait
 //                                   until it is removed before swapping
-//   TUBEFLIGHT_PROBE_QUIT_LOG=path  one line "sdl_quit frames" per SDL_Quit
-//   TUBEFLIGHT_PROBE_MODE_LOG=path  one line "sdl_init 0xflags ok|fail" per
-//                                   SDL_Init and one line "width height bpp
-//                                   0xflags ok|null" per SDL_SetVideoMode
-//   TUBEFLIGHT_PROBE_SCALING_LOG=path
-//                                   one line per SDL_Init: the value of
-//                                   SDL12COMPAT_OPENGL_SCALING in the
-//                                   program's environment as SDL starts,
-//                                   "unset" when there is none
+//   TUBEFLIGHT_PROBE_CALLS_LOG=path one line per call of SDL, in order:
+//                                     SDL_Init 0xflags ok|fail
+//                                     SDL_SetVideoMode width height bpp 0xflags ok|null
+//                                     SDL_WM_SetCaption "title" "icon"  (null unquoted)
+//                                     SDL_Quit frames-swapped
+//                                   and before each SDL_Init "scaling value": the
+//                                   program's SDL12COMPAT_OPENGL_SCALING as SDL
+//                                   starts, "unset" when there is none
 //
 // Frames are numbered from 1, the first swap.
 #include "monotonic_clock.h"
@@ -37,6 +36,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,9 +61,7 @@ struct ProbeConfig {
     bool fast_ticks = false;
     long stop_after = 0;
     const char* hold_path = nullptr;
-    const char* quit_log_path = nullptr;
-    const char* mode_log_path = nullptr;
-    const char* scaling_log_path = nullptr;
+    const char* calls_log_path = nullptr;
 };
 
 const char* env_path(const char* name) {
@@ -76,9 +74,7 @@ ProbeConfig read_config() {
     config.log_path = env_path("TUBEFLIGHT_PROBE_LOG");
     config.frame_dir = env_path("TUBEFLIGHT_PROBE_DIR");
     config.hold_path = env_path("TUBEFLIGHT_PROBE_HOLD_FIRST_SWAP");
-    config.quit_log_path = env_path("TUBEFLIGHT_PROBE_QUIT_LOG");
-    config.mode_log_path = env_path("TUBEFLIGHT_PROBE_MODE_LOG");
-    config.scaling_log_path = env_path("TUBEFLIGHT_PROBE_SCALING_LOG");
+    config.calls_log_path = env_path("TUBEFLIGHT_PROBE_CALLS_LOG");
     const char* fast = env_path("TUBEFLIGHT_PROBE_FAST_TICKS");
     config.fast_ticks = fast != nullptr && std::strcmp(fast, "0") != 0;
     if (const char* stop = env_path("TUBEFLIGHT_PROBE_STOP_AFTER")) {
@@ -122,6 +118,33 @@ void append_line(const char* path, const char* line) {
     const ssize_t ignored = write(fd, line, std::strlen(line));
     static_cast<void>(ignored);
     close(fd);
+}
+
+// One line of the calls log, printf style, when there is a log.
+__attribute__((format(printf, 1, 2))) void log_call(const char* format, ...) {
+    if (config().calls_log_path == nullptr) {
+        return;
+    }
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    append_line(config().calls_log_path, line);
+}
+
+// A string argument as the calls log shows it: in quotes, or null.
+struct Quoted {
+    char text[104];
+};
+Quoted quoted(const char* text) {
+    Quoted q;
+    if (text != nullptr) {
+        std::snprintf(q.text, sizeof q.text, "\"%.100s\"", text);
+    } else {
+        std::snprintf(q.text, sizeof q.text, "null");
+    }
+    return q;
 }
 
 bool listed(const ProbeConfig& c, long frame) {
@@ -217,11 +240,7 @@ std::uint32_t SDL_GetTicks(void) {
 void SDL_Quit(void) {
     using QuitFunction = void (*)(void);
     static const QuitFunction real_quit = next_symbol<QuitFunction>("SDL_Quit");
-    if (const char* path = config().quit_log_path) {
-        char line[64];
-        std::snprintf(line, sizeof line, "sdl_quit %ld\n", frame_number);
-        append_line(path, line);
-    }
+    log_call("SDL_Quit %ld\n", frame_number);
     real_quit();
 }
 
@@ -235,19 +254,10 @@ void glFlush(void) {
 int SDL_Init(std::uint32_t flags) {
     using InitFunction = int (*)(std::uint32_t);
     static const InitFunction real_init = next_symbol<InitFunction>("SDL_Init");
-    if (const char* path = config().scaling_log_path) {
-        const char* scaling = std::getenv("SDL12COMPAT_OPENGL_SCALING");
-        char line[80];
-        std::snprintf(line, sizeof line, "%.70s\n", scaling != nullptr ? scaling : "unset");
-        append_line(path, line);
-    }
+    const char* scaling = std::getenv("SDL12COMPAT_OPENGL_SCALING");
+    log_call("scaling %.70s\n", scaling != nullptr ? scaling : "unset");
     const int result = real_init(flags);
-    if (const char* path = config().mode_log_path) {
-        char line[64];
-        std::snprintf(line, sizeof line, "sdl_init 0x%08x %s\n", static_cast<unsigned>(flags),
-                      result == 0 ? "ok" : "fail");
-        append_line(path, line);
-    }
+    log_call("SDL_Init 0x%08x %s\n", static_cast<unsigned>(flags), result == 0 ? "ok" : "fail");
     return result;
 }
 
@@ -256,13 +266,16 @@ void* SDL_SetVideoMode(int width, int height, int bpp, std::uint32_t flags) {
     using ModeFunction = void* (*)(int, int, int, std::uint32_t);
     static const ModeFunction real_mode = next_symbol<ModeFunction>("SDL_SetVideoMode");
     void* const surface = real_mode(width, height, bpp, flags);
-    if (const char* path = config().mode_log_path) {
-        char line[96];
-        std::snprintf(line, sizeof line, "%d %d %d 0x%08x %s\n", width, height, bpp,
-                      static_cast<unsigned>(flags), surface != nullptr ? "ok" : "null");
-        append_line(path, line);
-    }
+    log_call("SDL_SetVideoMode %d %d %d 0x%08x %s\n", width, height, bpp,
+             static_cast<unsigned>(flags), surface != nullptr ? "ok" : "null");
     return surface;
+}
+
+void SDL_WM_SetCaption(const char* title, const char* icon) {
+    using CaptionFunction = void (*)(const char*, const char*);
+    static const CaptionFunction real_caption = next_symbol<CaptionFunction>("SDL_WM_SetCaption");
+    log_call("SDL_WM_SetCaption %s %s\n", quoted(title).text, quoted(icon).text);
+    real_caption(title, icon);
 }
 
 } // extern "C"

@@ -1,19 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "app/flight_steps.h"
+#include "app/shared_steps.h"
 
 #include "app/captions.h"
-#include "app/events.h"
+#include "app/escape.h"
 #include "app/gl_state.h"
 #include "app/video_driver.h"
+#include "camera/camera.h"
+#include "geometry/tube_mesh.h"
+#include "render/draw_scene.h"
 
 #include <cstdint>
 #include <exception>
-
-#ifdef __EMSCRIPTEN__
-// Emscripten's SDL headers leave out the SDL 1.2 name of the keyboard state;
-// its SDL library still provides it.
-extern "C" Uint8* SDL_GetKeyState(int* numkeys);
-#endif
 
 namespace {
 
@@ -46,17 +43,18 @@ bool start_flight(Uint32 video_flags) {
     return true;
 }
 
-void fly_frame(SceneDrawer draw) {
+void fly_frame() {
+    step_frame();
+    draw_scene(camera, mesh);
+}
+
+void step_frame() {
     camera_step(camera, path_step);
-    draw(camera, mesh);
 }
 
 void finish_frame(bool& quit) {
-    const Uint8* const keys = SDL_GetKeyState(nullptr);
-    if (keys[SDLK_ESCAPE] != 0) {
+    SDL_WM_SetCaption(TITLE_LINE, "");
+    if (escape_requested()) {
         quit = true;
     }
-    SDL_WM_SetCaption(TITLE_LINE, "");
-    drain_events(quit);
-    SDL_PumpEvents();
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "app/flight.h"
+#include "app/desktop_loop.h"
 
-#include "app/flight_steps.h"
 #include "app/frame_clock.h"
+#include "app/shared_steps.h"
 #include "app/stop_signals.h"
 #include "app/window_scaling.h"
 
@@ -18,7 +18,7 @@ void wait_for_frame_end(Uint32 frame_start) {
 
 } // namespace
 
-int run_flight(Uint32 video_flags, SceneDrawer draw) {
+int run_flight(Uint32 video_flags) {
     install_stop_signals();
     prefer_unscaled_window(video_flags);
     if (!start_flight(video_flags)) {
@@ -28,7 +28,7 @@ int run_flight(Uint32 video_flags, SceneDrawer draw) {
 
     do {
         const Uint32 frame_start = SDL_GetTicks();
-        fly_frame(draw);
+        fly_frame();
         wait_for_frame_end(frame_start);
         SDL_GL_SwapBuffers();
 
