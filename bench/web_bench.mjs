@@ -13,16 +13,25 @@
 //     limit off, against the floor page in the same browser and against the
 //     desktop program with the probe's fast clock (as scripts/bench measures
 //     it), and their ratios within the round; and how much of the browser's
-//     frame is the frame callback itself (WebAssembly, the GL emulation and
+//     frame is the frame callback itself (WebAssembly, the GL layer and
 //     the WebGL calls; the rest is Chromium rasterising and presenting the
 //     frame);
+//   - the frame callback against a streaming floor (bench/stream_floor.mjs,
+//     a page that re-sends a tube of the flight's size every frame with one
+//     upload and one draw): the median and 95th percentile of the
+//     callbacks that drew a frame, each page flying at its own pace for
+//     6 s, in one browser, with and without Chromium's CPU throttled 4x
+//     (the mobile profile of its own audits), and the flight's over the
+//     floor's within the round;
 //   - high refresh rates: the flight on its own clock while Chromium
 //     refreshes as fast as it can (as often as the floor page's frames); and, since no flag of Chromium sets a
 //     refresh rate, the flight's rate under frame timestamps 1000/144 and
 //     1000/120 ms apart (one per frame callback);
 //   - frame difference: frames 1, 45, 90 and 180 of both.
+// With --figures FILE, the medians of the frame callback figures also go to
+// FILE as JSON, for scripts/bench-web's table.
 // Usage (on an X display): node web_bench.mjs --site DIR --exe TUBEFLIGHT
-//        --probe LIBPROBE [--rounds N] [--frames N]
+//        --probe LIBPROBE [--rounds N] [--frames N] [--figures FILE]
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -31,6 +40,7 @@ import { parseArgs } from 'node:util';
 import {
   canvasRgb, desktopFrames, frameDifference, launchChromium, openUntilEnded, serveSite,
 } from '../tests/web/browser.mjs';
+import { STREAM_FLOOR_PAGE } from './stream_floor.mjs';
 
 // The browser's floor: what any WebGL page pays for a frame, with the
 // flight's context attributes, its canvas and its #frame=N and window.flight.
@@ -59,17 +69,29 @@ const { values: options } = parseArgs({
   options: {
     site: { type: 'string' }, exe: { type: 'string' }, probe: { type: 'string' },
     rounds: { type: 'string', default: '3' }, frames: { type: 'string', default: '300' },
+    figures: { type: 'string' },
   },
 });
 const rounds = Number(options.rounds);
 const frames = Number(options.frames);
 const WARMUP = 10; // frames left out at the start: shader compiles, first present
 const UNLIMITED = ['--disable-frame-rate-limit', '--disable-gpu-vsync'];
+// The frame callback figures: 6 s of flight, after a second of it in which
+// the browser compiles the page's hot code.
+const CALLBACK_WARMUP = 60;
+const CALLBACK_WINDOW_MS = 6000;
+const THROTTLE = 4;
 
 const median = (values) => {
   const sorted = [...values].sort((a, b) => a - b);
   const middle = sorted.length >> 1;
   return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+};
+
+// The nearest-rank percentile `p` of `values`.
+const percentile = (values, p) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted[Math.max(0, Math.ceil(sorted.length * p / 100) - 1)];
 };
 
 // The desktop program's median interval between frame starts, in ms, with
@@ -139,6 +161,63 @@ async function flyPage(browser, pageUrl, clockStepMs = null) {
   return flight;
 }
 
+// Serves every response to `page` with the headers that make it
+// cross-origin isolated: outside such a page Chromium coarsens
+// performance.now() to 0.1 ms, the size of the frame callbacks timed, and
+// inside it to 5 us. The responses are otherwise passed on as they came.
+async function isolate(page) {
+  const client = await page.createCDPSession();
+  client.on('Fetch.requestPaused', async ({ requestId, responseStatusCode, responseHeaders }) => {
+    try {
+      const { body, base64Encoded } = await client.send('Fetch.getResponseBody', { requestId });
+      await client.send('Fetch.fulfillRequest', {
+        requestId, responseCode: responseStatusCode,
+        body: base64Encoded ? body : Buffer.from(body).toString('base64'),
+        responseHeaders: [...(responseHeaders ?? []),
+          { name: 'Cross-Origin-Opener-Policy', value: 'same-origin' },
+          { name: 'Cross-Origin-Embedder-Policy', value: 'require-corp' }],
+      });
+    } catch {
+      // the page has gone meanwhile
+    }
+  });
+  await client.send('Fetch.enable', { patterns: [{ urlPattern: '*', requestStage: 'Response' }] });
+}
+
+// The durations, in ms, of the frame callbacks of `pageUrl` that drew a
+// frame, over CALLBACK_WINDOW_MS once CALLBACK_WARMUP frames have been
+// drawn, with Chromium's CPU throttled `rate` times (1: not throttled). The
+// page flies at its own pace until it is closed.
+async function drawingCallbackMs(browser, pageUrl, rate) {
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    window.drawingCallbackMs = [];
+    const request = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (callback) => request((time) => {
+      const before = window.flight?.frames;
+      const start = performance.now();
+      callback(time);
+      const ms = performance.now() - start;
+      if (window.flight?.frames !== before) window.drawingCallbackMs.push(ms);
+    });
+  });
+  await isolate(page);
+  await page.emulateCPUThrottling(rate > 1 ? rate : null);
+  await page.goto(pageUrl);
+  if (!await page.evaluate(() => window.crossOriginIsolated)) {
+    throw new Error(`${pageUrl} is not cross-origin isolated: its clock is too coarse`);
+  }
+  // A page with a "Start flight" button flies once it is pressed.
+  await page.evaluate(() => document.getElementById('start')?.click());
+  await page.waitForFunction((warmup) => window.flight.frames >= warmup,
+    { timeout: 120000, polling: 50 }, CALLBACK_WARMUP);
+  await page.evaluate(() => { window.drawingCallbackMs = []; });
+  await new Promise((resolve) => setTimeout(resolve, CALLBACK_WINDOW_MS));
+  const durations = await page.evaluate(() => window.drawingCallbackMs);
+  await page.close();
+  return durations;
+}
+
 // Mean interval between frames, in ms, from frame 1 to the last. The page
 // stamps each frame once it has been drawn, so frame 1's start-up work (the
 // shaders' compilation) lies before the first stamp.
@@ -148,13 +227,23 @@ const server = await serveSite(options.site);
 // The floor page is served the same way, from a folder of its own.
 const floorDir = mkdtempSync(join(tmpdir(), 'tubeflight-floor-'));
 writeFileSync(join(floorDir, 'floor.html'), FLOOR_PAGE);
+writeFileSync(join(floorDir, 'stream.html'), STREAM_FLOOR_PAGE);
 const floorServer = await serveSite(floorDir);
 const flightUrl = `${server.url}index.html`;
 const floorUrl = `${floorServer.url}floor.html`;
+const streamUrl = `${floorServer.url}stream.html`;
 const results = {
   firstFrame: [], floorFirstFrame: [], firstFrameRatio: [], paced: [], browserUnpaced: [],
   floorUnpaced: [], floorRatio: [], callback: [], desktopUnpaced: [], ratio: [], uncapped: [],
 };
+// The frame callback figures, by throttling rate: medians and 95th
+// percentiles of the flight and of the streaming floor, and the ratios.
+const callbacks = {};
+for (const rate of [1, THROTTLE]) {
+  callbacks[rate] = {
+    flightMedian: [], flightP95: [], floorMedian: [], floorP95: [], medianRatio: [], p95Ratio: [],
+  };
+}
 const fresh = async (pageUrl) => {
   const browser = await launchChromium();
   try {
@@ -185,11 +274,29 @@ try {
     results.desktopUnpaced.push(desktop);
     results.ratio.push(perFrameMs(unpaced) / desktop);
     results.uncapped.push(perFrameMs(uncapped));
+
+    const callbackBrowser = await launchChromium();
+    const callbackNotes = [];
+    for (const rate of [1, THROTTLE]) {
+      const stream = await drawingCallbackMs(callbackBrowser, streamUrl, rate);
+      const flight = await drawingCallbackMs(callbackBrowser, flightUrl, rate);
+      const figures = callbacks[rate];
+      figures.flightMedian.push(median(flight));
+      figures.flightP95.push(percentile(flight, 95));
+      figures.floorMedian.push(median(stream));
+      figures.floorP95.push(percentile(stream, 95));
+      figures.medianRatio.push(median(flight) / median(stream));
+      figures.p95Ratio.push(percentile(flight, 95) / percentile(stream, 95));
+      callbackNotes.push(`${rate}x: ${median(flight).toFixed(2)}/${percentile(flight, 95).toFixed(2)} ms ` +
+        `(streaming floor ${median(stream).toFixed(2)}/${percentile(stream, 95).toFixed(2)} ms)`);
+    }
+    await callbackBrowser.close();
     console.log(`round ${round}: first frame ${paced.firstFrameMs.toFixed(0)} ms ` +
       `(floor ${floorPaced.firstFrameMs.toFixed(0)} ms), paced ${perFrameMs(paced).toFixed(2)} ms, ` +
       `unpaced ${perFrameMs(unpaced).toFixed(2)} ms (callback ` +
       `${median(unpaced.callbackMs).toFixed(2)} ms, floor ${perFrameMs(floor).toFixed(2)} ms, ` +
-      `desktop ${desktop.toFixed(2)} ms), uncapped refresh ${perFrameMs(uncapped).toFixed(2)} ms`);
+      `desktop ${desktop.toFixed(2)} ms), uncapped refresh ${perFrameMs(uncapped).toFixed(2)} ms; ` +
+      `drawing callback median/p95 ${callbackNotes.join(', ')}`);
   }
 
   // Frame timestamps of a 144 Hz and a 120 Hz display: frames a second.
@@ -232,6 +339,19 @@ try {
   row('unpaced frame cost, desktop (ms)', results.desktopUnpaced);
   row('browser / desktop unpaced cost', results.ratio);
   row('refresh unlimited, flight on its clock (ms)', results.uncapped);
+  const figures = {};
+  for (const rate of [1, THROTTLE]) {
+    const of = callbacks[rate];
+    const label = rate > 1 ? `, CPU ${rate}x throttled` : '';
+    row(`frame callback${label}, median (ms)`, of.flightMedian);
+    row('  95th percentile (ms)', of.flightP95);
+    row('  streaming floor, median (ms)', of.floorMedian);
+    row('  streaming floor, 95th percentile (ms)', of.floorP95);
+    row('  flight / floor, median', of.medianRatio);
+    row('  flight / floor, 95th percentile', of.p95Ratio);
+    figures[`x${rate}`] = Object.fromEntries(Object.entries(of).map(([k, v]) => [k, median(v)]));
+  }
+  if (options.figures) writeFileSync(options.figures, `${JSON.stringify(figures)}\n`);
   console.log(simulated.join('\n'));
   console.log(differences.join('\n'));
 } finally {

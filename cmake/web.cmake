@@ -8,8 +8,14 @@ set(TUBEFLIGHT_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 
 add_executable(tubeflight-web
   src/web/main.cpp
-  src/web/glu_matrices.cpp
+  src/web/caption.cpp
+  src/web/gl_layer.cpp
+  src/web/gl_matrices.cpp
   ${TUBEFLIGHT_SHARED_SOURCES})
+# The flight's OpenGL 1.x and GLU are the build's own (src/web/gl_layer.*):
+# its GL/gl.h and GL/glu.h come before Emscripten's and declare only what
+# the layer draws, so that any other call fails to compile.
+target_include_directories(tubeflight-web BEFORE PRIVATE src/web/include)
 target_include_directories(tubeflight-web PRIVATE src)
 # WebAssembly has no fused multiply-add; contraction stays off all the same,
 # as in the desktop build.
@@ -17,13 +23,22 @@ target_include_directories(tubeflight-web PRIVATE src)
 # in Debian 13) find no <SDL.h> without it at compile time too.
 target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-contract=off
   -sUSE_SDL=1)
-# The drawing buffer is not kept after a frame is shown (no GL_TESTING):
-# the browser test asks for a kept buffer from the page itself.
+# Emscripten's SDL 1.2 gives the video mode, its WebGL context, the
+# keyboard, the events and the clock; gl_layer.js draws on that context.
+# The flight reads and writes no files and allocates only at start-up, so
+# it does without Emscripten's file system and with its smaller allocator;
+# the layer uses no WebGL extension, so none is switched on for it. The
+# drawing buffer is not kept after a frame is shown (no GL_TESTING): the
+# browser test asks for a kept buffer from the page itself.
 target_link_options(tubeflight-web PRIVATE
   -sUSE_SDL=1
-  # SDL 1.2 and OpenGL 1.x immediate mode with GLU, emulated on WebGL.
-  -sLEGACY_GL_EMULATION=1
+  --js-library ${PROJECT_SOURCE_DIR}/src/web/gl_layer.js
+  -sFILESYSTEM=0
+  -sMALLOC=emmalloc
+  -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0
   -sENVIRONMENT=web)
+set_property(TARGET tubeflight-web APPEND PROPERTY LINK_DEPENDS
+  ${PROJECT_SOURCE_DIR}/src/web/gl_layer.js)
 set_target_properties(tubeflight-web PROPERTIES
   SUFFIX ".js"
   RUNTIME_OUTPUT_DIRECTORY ${TUBEFLIGHT_SITE_DIR}

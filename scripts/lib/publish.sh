@@ -4,12 +4,13 @@
 # release it ran on. Each benchmark keeps its rows in its build tree, and
 # replaces its own section of docs/benchmarks.md only when asked (--publish).
 
-# bench_row_context: the first four cells of a row, "| date | commit |
-# machine | release |", without the trailing bar.
+# bench_row_context [MORE]: the first four cells of a row, "| date | commit
+# | machine | release ", without the closing bar; MORE (say, the versions of
+# the browser) is added to the release's cell.
 bench_row_context() {
   local machine release commit
   machine="$(nproc) cores, $(LC_ALL=C sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n1)"
-  release="$(. /etc/os-release && echo "$PRETTY_NAME"), $(uname -m)"
+  release="$(. /etc/os-release && echo "$PRETTY_NAME"), $(uname -m)${1:+, $1}"
   commit=$(git describe --always --dirty 2>/dev/null || echo "?")
   printf '| %s | %s | %s | %s ' "$(date -u +%F)" "$commit" "$machine" "$release"
 }

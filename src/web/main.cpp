@@ -15,9 +15,11 @@
 //
 // The page is told of every frame drawn and of the end through
 // Module.flightFrame(frame) and Module.flightEnded(frame, by_escape), and
-// of a failed start-up through Module.flightFailed(). When the browser takes
-// the WebGL context away, the flight stops drawing; the page hears of that
-// from the canvas itself.
+// of a failed start-up through Module.flightFailed(). While the browser has
+// taken the WebGL context away, the flight waits, neither stepping nor
+// drawing; when the context is given back, the GL layer (gl_layer.js) has
+// built its shader and buffer again and the flight goes on with the next
+// frame. The page hears of both from the canvas itself.
 #include "app/shared_steps.h"
 #include "app/video_flags.h"
 #include "camera/camera.h"
@@ -84,11 +86,7 @@ void step_to_still() {
 
 void browser_frame() {
     if (display_lost()) {
-        // Frames drawn now would go nowhere. A restored context lacks the
-        // buffers and shaders of the GL emulation, so the page reloads to
-        // start the flight again.
-        emscripten_cancel_main_loop();
-        return;
+        return; // frames drawn now would go nowhere: wait for the display
     }
     const bool first = loop.frames_drawn == 0;
     if (first && loop.last_frame > 0) {

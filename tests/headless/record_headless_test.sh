@@ -9,6 +9,10 @@
 # (on an X display, which the recording then uses)
 set -euo pipefail
 
+if [[ $# -ne 5 || -z "$1" || -z "$2" || -z "$3" || -z "$4" || -z "$5" ]]; then
+  echo "usage: $0 RECORD_HEADLESS EXECUTABLE RECORDER PROBE SCRATCH" >&2
+  exit 2
+fi
 record=$1
 exe=$2
 recorder=$3

@@ -8,6 +8,10 @@
 # Usage: memcheck_run.sh EXECUTABLE REPORT_SCRIPT WITH_XVFB
 set -euo pipefail
 
+if [[ $# -ne 3 || -z "$1" || -z "$2" || -z "$3" ]]; then
+  echo "usage: $0 EXECUTABLE REPORT_SCRIPT WITH_XVFB" >&2
+  exit 2
+fi
 executable=$1
 report=$2
 with_xvfb=$3

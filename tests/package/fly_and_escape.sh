@@ -7,6 +7,10 @@
 # Usage: fly_and_escape.sh EXECUTABLE EXPECTED_WM_CLASS [EMULATOR...]
 set -euo pipefail
 
+if [[ $# -lt 2 || -z "$1" || -z "$2" ]]; then
+  echo "usage: $0 EXECUTABLE EXPECTED_WM_CLASS [EMULATOR...]" >&2
+  exit 2
+fi
 executable=$1
 expected_class=$2
 emulator=("${@:3}")

@@ -9,12 +9,22 @@
 # hardening and flies both on a private X server until Escape.
 # Needs no superuser. The package may be of another architecture than the
 # machine's (a cross build): the executables then run under EMULATOR.
-# Usage: package_test.sh SOURCE_DIR BUILD_DIR [EMULATOR...]
+# VERSION and ARCH are the package's, as the build describes it to cpack.
+# Usage: package_test.sh SOURCE_DIR BUILD_DIR VERSION ARCH [EMULATOR...]
 set -euo pipefail
 
+if [[ $# -lt 4 || ! -d "$1" || ! -f "$2/CPackConfig.cmake" || -z "$3" || -z "$4" ]]; then
+  echo "usage: $0 SOURCE_DIR BUILD_DIR VERSION ARCH [EMULATOR...]" >&2
+  exit 2
+fi
 source_dir=$(realpath "$1")
 build_dir=$(realpath "$2")
-emulator=("${@:3}")
+version=$3
+arch=$4
+emulator=("${@:5}")
+# Every tool's words read here (dpkg-deb's listing, AppStream's remarks,
+# hardening-check's report, objdump's code) are read in the C locale.
+export LC_ALL=C.UTF-8
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
@@ -35,11 +45,6 @@ executables=(tubeflight tubeflight-fs)
 icon_sizes=(48x48 128x128)
 # Games and demos: executables in games/, manual page in section 6.
 games_dir=games
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
-# The package's architecture: the one the build was made for, which is the
-# machine's unless the build says otherwise.
-arch=$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
-arch=${arch:-$(dpkg --print-architecture)}
 
 # --- cmake --install -------------------------------------------------------
 prefix=$work/prefix
@@ -192,7 +197,8 @@ report=$(appstreamcli validate --no-net --pedantic --no-color "$metainfo" 2>&1) 
 # AppStream before 1.0 (Debian 12's) does not know the <developer> element
 # that 1.0 asks for instead of <developer_name>, and says so.
 known_remarks="^I: $app_id:[0-9]*: cid-maybe-not-rdns $app_id\$"
-appstream_version=$(appstreamcli --version | sed -n 's/^AppStream version: //p')
+# (the validator's version, as dpkg knows its package)
+appstream_version=$(LC_ALL=C dpkg-query -W -f='${Version}\n' appstream | head -n1)
 if dpkg --compare-versions "$appstream_version" lt 1.0; then
   known_remarks+="|^I: $app_id:[0-9]*: unknown-tag developer\$"
 fi

@@ -8,6 +8,10 @@
 # Usage: flash_check_test.sh FLASH_CHECK SCRATCH
 set -euo pipefail
 
+if [[ $# -ne 2 || ! -x "$1" || -z "$2" ]]; then
+  echo "usage: $0 FLASH_CHECK SCRATCH" >&2
+  exit 2
+fi
 check=$1
 mkdir -p "$2"
 work=$(mktemp -d "$2/flash-XXXXXX")
