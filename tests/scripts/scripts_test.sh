@@ -143,6 +143,10 @@ refuses scripts/install-deps everything
 refuses scripts/test-fresh ""
 refuses scripts/test-fresh sid
 refuses scripts/cross-test ""
+refuses scripts/cross-test macos
+refuses scripts/fetch-windows-sdl ""
+refuses scripts/wine-run "" ""
+refuses scripts/wine-run "$scratch/new" ""
 refuses scripts/capture-frame ""
 refuses scripts/capture-frame 0
 refuses scripts/record-headless "" ""
