@@ -272,14 +272,24 @@ def program_pid(window):
     return int(re.search(r'= (\d+)', run('xprop', '-id', window, '_NET_WM_PID'))[1])
 
 
-def test_flight(args):
+def open_flight(args):
+    """Starts the program under a window manager with its swaps traced:
+    the screen's size, the flight and its window, or None."""
     start_window_manager()
     screen = screen_size()
     flight = Flight(args.exe, args.prefix, trace='+timestamp,+wgl')
     window = flight.window()
     if not check(window is not None, 'a window with the title line opened'):
         flight.kill()
+        return None
+    return screen, flight, window
+
+
+def test_flight(args):
+    opened = open_flight(args)
+    if opened is None:
         return
+    screen, flight, window = opened
     pid = program_pid(window)
     x, y, width, height = window_geometry(window)
     check((width, height) == (640, 480), f'the window is 640x480 ({width}x{height})')
@@ -332,13 +342,10 @@ def check_session_end(args, exe, screen):
 
 
 def test_fullscreen(args):
-    start_window_manager()
-    screen = screen_size()
-    flight = Flight(args.exe, args.prefix, trace='+timestamp,+wgl')
-    window = flight.window()
-    if not check(window is not None, 'a window with the title line opened'):
-        flight.kill()
+    opened = open_flight(args)
+    if opened is None:
         return
+    screen, flight, window = opened
     time.sleep(1.0)
     geometry = window_geometry(window)
     check(geometry == (0, 0) + screen, f'it covers the {screen[0]}x{screen[1]} screen: {geometry}')
