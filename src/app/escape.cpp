@@ -9,14 +9,15 @@
 extern "C" Uint8* SDL_GetKeyState(int* numkeys);
 #endif
 
-bool escape_requested() {
-    bool escape = SDL_GetKeyState(nullptr)[SDLK_ESCAPE] != 0;
+bool escape_held() {
+    return SDL_GetKeyState(nullptr)[SDLK_ESCAPE] != 0;
+}
+
+void drain_events(bool& escape_seen) {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
-            escape = true;
+            escape_seen = true;
         }
     }
-    SDL_PumpEvents();
-    return escape;
 }

@@ -53,8 +53,11 @@ void step_frame() {
 }
 
 void finish_frame(bool& quit) {
-    SDL_WM_SetCaption(TITLE_LINE, "");
-    if (escape_requested()) {
+    // The keyboard state is the one the previous frame's pump left.
+    if (escape_held()) {
         quit = true;
     }
+    SDL_WM_SetCaption(TITLE_LINE, "");
+    drain_events(quit);
+    SDL_PumpEvents();
 }

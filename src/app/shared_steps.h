@@ -24,6 +24,8 @@ void fly_frame();
 // frame had been drawn, as the browser's still of the N-th frame needs.
 void step_frame();
 
-// What a frame does once it has been presented: the caption becomes the
-// title line, and Escape (escape.h) raises `quit`, which is never cleared.
+// What a frame does once it has been presented: Escape held down raises
+// `quit`, the caption becomes the title line, and the event queue is drained
+// (an Escape key-down among the events raises `quit` too, escape.h) and
+// pumped. `quit` is never cleared.
 void finish_frame(bool& quit);
