@@ -46,6 +46,9 @@ SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '
 # (+win).
 SWAP = re.compile(r'^(\d+)\.(\d{3}):(?:[0-9a-f]+:)+trace:wgl:\w*SwapBuffers')
 TEXT = re.compile(r'trace:win:set_window_text L"([^"]*)"')
+# What Wine writes on the standard error of a program that crashed, before it
+# starts its debugger (which leaves keys of its own in the registry).
+CRASH = 'wine: Unhandled'
 
 failures = []
 
@@ -97,6 +100,7 @@ class Flight:
         self.swaps = []  # milliseconds of Wine's clock, one per swap
         self.arrivals = []  # seconds of this test's clock, as each swap's line came
         self.texts = []  # window texts set, repeats left out
+        self.crashes = []  # Wine's reports of an unhandled exception
         self.lock = threading.Lock()
         self.process = subprocess.Popen(
             [os.path.join(SCRIPTS, 'wine-run'), prefix, exe], cwd=cwd,
@@ -114,6 +118,8 @@ class Flight:
                     self.swaps.append(int(swap[1]) * 1000 + int(swap[2]))
                     self.arrivals.append(arrival)
                     continue
+                if line.startswith(CRASH):
+                    self.crashes.append(line.strip())
                 text = TEXT.search(line)
                 if text and (not self.texts or self.texts[-1] != text[1]):
                     self.texts.append(text[1])
@@ -225,7 +231,7 @@ def check_picture(flight, pid, window, reference):
 
 
 def check_rate(flight, seconds=8.0):
-    """The pace, from the trace of the swaps: at most 62.5 frames a second.
+    """62.5 frames a second, from the trace of the swaps.
 
     Wine stamps each trace line with its tick count, which its server
     refreshes at its own calls (every 10 to 16 ms while the program runs),
@@ -236,13 +242,15 @@ def check_rate(flight, seconds=8.0):
     swap's line is written as the swap begins and read here at once, so
     the gaps between the lines' arrivals are the frames' own intervals,
     give or take this test's scheduling. A frame-locked flight is only ever
-    slowed by a busy machine, never sped up. Under Wine the swap and the
-    event pump after the frame's wait take a millisecond or more, which the
-    millisecond clock adds to the 16 ms floor: on an idle machine the median
-    interval is 17 ms (about 58.5 frames a second; the Linux build holds
-    16.00), and with two cores fully loaded it goes to 21 ms. So the pace is
-    checked from both sides: never faster than 62.5 frames a second, and no
-    slower than the floor plus what Wine and a busy machine add.
+    slowed by a busy machine, never sped up: on an idle machine nine frames
+    in ten hold the 16 ms floor; busy neighbours make many a millisecond or
+    more late (the median goes to 17 ms, and to 21 ms with two cores fully
+    loaded) but leave a tenth or so at the floor, as in the Linux tests. A
+    line this test reads late makes the next interval look short: that
+    frame counts as at the floor too. A flight that misses the floor by
+    work after its wait holds it for hardly a frame in ten even on an idle
+    machine: under Wine, SDL setting the window's text each frame did, and
+    so did its event pump asking X for the cursor's position twice a frame.
     """
     start = flight.frames()
     time.sleep(seconds)
@@ -265,7 +273,9 @@ def check_rate(flight, seconds=8.0):
     check(fastest >= second * 16 - 16,
           f'no second faster than 62.5 frames ({second} intervals in {fastest} ms)')
     check(15.5 <= median <= 22.0,
-          f'the median interval is 16 ms, plus what Wine and a busy machine add ({median:.2f})')
+          f'the median interval is 16 ms, or later on a busy machine ({median:.2f})')
+    check(at_floor >= len(intervals) // 10,
+          f'a tenth of the frames or more hold the 16 ms floor ({at_floor} of {len(intervals)})')
 
 
 def program_pid(window):
@@ -388,11 +398,11 @@ def check_executable(path):
 def fly_installed(exe, prefix, cwd):
     flight = Flight(exe, prefix, trace=None, cwd=cwd)
     window = flight.window(60)
-    flew = check(window is not None, f'{exe} opens its window')
+    check(window is not None, f'{exe} opens its window')
     status = flight.end_with_escape(window) if window else None
     check(status == 0, f'Escape ends it with status 0 ({status})')
     flight.kill()
-    return flew
+    return flight.crashes
 
 
 def prefix_state(prefix):
@@ -427,19 +437,28 @@ def test_packages(args):
         readme = f.read()
     check(b'\r\n' in readme, 'README.txt has Windows line ends')
     check(b'WARNING: the flight flashes' in readme, 'README.txt warns of the flashing light')
-    fly_installed(os.path.join(unpacked, folder, 'tubeflight.exe'), args.prefix, cwd=args.work)
+    crashes = fly_installed(os.path.join(unpacked, folder, 'tubeflight.exe'), args.prefix,
+                            cwd=args.work)
+    check(not crashes, f'the zip\'s program did not crash: {crashes}')
 
     # A fresh prefix: installed silently, flown, uninstalled silently, for
     # all users and for the current user.
     fresh = args.prefix + '-install'
     shutil.rmtree(fresh, ignore_errors=True)
-    wine = lambda *command: subprocess.run([os.path.join(SCRIPTS, 'wine-run'), fresh, *command],
-                                           capture_output=True, timeout=300)
+
+    def wine(*command):
+        result = subprocess.run([os.path.join(SCRIPTS, 'wine-run'), fresh, *command],
+                                capture_output=True, text=True, errors='replace', timeout=300)
+        crashes.extend(f'{os.path.basename(command[0])}: {line.strip()}'
+                       for line in result.stderr.splitlines() if line.startswith(CRASH))
+        return result
+
     wine('cmd', '/c', 'exit')
     user = getpass.getuser()
     modes = [('/AllUsers', ('Program Files',), 'system.reg'),
              ('/CurrentUser', ('users', user, 'AppData', 'Local', 'Programs'), 'user.reg')]
     for mode, place, hive in modes:
+        crashes = []
         before = prefix_state(fresh)
         check(wine(installer, '/S', mode).returncode == 0, f'the silent install {mode} succeeds')
         installed = prefix_state(fresh)
@@ -457,13 +476,15 @@ def test_packages(args):
         check(UNINSTALL_KEY in registry and '"DisplayVersion"="' + args.version + '"' in entry
               and '"UninstallString"=' in entry,
               f'{mode}: "Apps" lists it in {hive} with its version and uninstaller: {entry!r}')
-        fly_installed(os.path.join(folder, 'tubeflight.exe'), fresh, cwd=args.work)
+        crashes += fly_installed(os.path.join(folder, 'tubeflight.exe'), fresh, cwd=args.work)
         check(wine(os.path.join(folder, 'uninstall.exe'), '/S').returncode == 0,
               f'{mode}: the silent uninstall succeeds')
         # The uninstaller runs from a copy of itself in the user's temporary
         # folder, which it leaves for Windows to delete when it next starts,
         # in a folder of its own that is left to the clean-up of temporary
-        # files.
+        # files. Windows starts again once the copy and every other program
+        # have ended.
+        subprocess.run(['wineserver', '--wait'], env={**os.environ, 'WINEPREFIX': fresh})
         wine('wineboot', '--restart')
         after = prefix_state(fresh)
         temporary = os.path.join('drive_c', 'users', user, 'Temp') + os.sep
@@ -471,6 +492,7 @@ def test_packages(args):
                       if not (path.startswith(temporary)
                               and os.path.isdir(os.path.join(fresh, path))))
         check(not left, f'{mode}: no file is left or gone (empty temporary folders aside): {left}')
+        check(not crashes, f'{mode}: no program crashed: {crashes}')
         check(after[1] == before[1],
               f'{mode}: no registry key is left or gone: {sorted(after[1] ^ before[1])}')
 
