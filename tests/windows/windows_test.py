@@ -9,8 +9,8 @@ prefix is private, under the build tree, and asks for no download.
   windows_test.py flight EXE --prefix DIR --linux-exe EXE --probe LIB --send-wm-delete EXE
       the windowed program: a 640x480 window titled "Sdl Test", then the
       title line; the Linux build's frames; 62.5 frames a second, from
-      Wine's own trace of the buffer swaps; a close request does
-      nothing; Escape ends it with status 0; the end of the session ends it
+      Wine's own trace of the buffer swaps; a close request and a moving
+      pointer do nothing; Escape ends it with status 0; the end of the session ends it
       with STATUS_CONTROL_C_EXIT
   windows_test.py fullscreen EXE --prefix DIR
       the full-screen program covers the screen, flies at 62.5 frames a
@@ -278,6 +278,15 @@ def check_rate(flight, seconds=8.0):
           f'a tenth of the frames or more hold the 16 ms floor ({at_floor} of {len(intervals)})')
 
 
+def move_pointer(x, y, stop):
+    """Moves the pointer to and fro over the window at (x, y) until `stop` is set."""
+    step = 0
+    while not stop.is_set():
+        subprocess.run(['xdotool', 'mousemove', str(x + 20 + step * 37 % 600),
+                        str(y + 20 + step * 23 % 440)], capture_output=True)
+        step += 1
+
+
 def program_pid(window):
     return int(re.search(r'= (\d+)', run('xprop', '-id', window, '_NET_WM_PID'))[1])
 
@@ -314,14 +323,21 @@ def test_flight(args):
                              args.work)
     check_picture(flight, pid, window, reference)
 
-    # The window manager's close request is drained and ignored.
+    # The window manager's close request is drained and ignored, and so is
+    # the pointer rushing over the window; an Escape tap still ends it.
+    stop = threading.Event()
+    mover = threading.Thread(target=move_pointer, args=(x, y, stop))
+    mover.start()
     frames = flight.frames()
     subprocess.run([args.send_wm_delete, window], check=True)
     time.sleep(1.0)
     check(flight.process.poll() is None and flight.frames() >= frames + 10,
-          f'a close request changes nothing: {flight.frames() - frames} frames in 1 s after it')
+          f'a close request and a moving pointer change nothing: {flight.frames() - frames} '
+          f'frames in 1 s after it')
     status = flight.end_with_escape(window)
-    check(status == 0, f'Escape ends the flight with status 0 ({status})')
+    stop.set()
+    mover.join()
+    check(status == 0, f'Escape ends the flight with status 0, the pointer moving ({status})')
     check(screen_size() == screen, 'the screen is as it was')
 
     # The titles, as Wine traces the program's calls.
