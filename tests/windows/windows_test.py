@@ -10,8 +10,8 @@ prefix is private, under the build tree, and asks for no download.
       the windowed program: a 640x480 window titled "Sdl Test", then the
       title line; the Linux build's frames; 62.5 frames a second, from
       Wine's own trace of the buffer swaps; a close request and a moving
-      pointer do nothing; Escape ends it with status 0; the end of the session ends it
-      with STATUS_CONTROL_C_EXIT
+      pointer do nothing; Escape ends it with status 0; the end of the
+      session ends it with STATUS_CONTROL_C_EXIT
   windows_test.py fullscreen EXE --prefix DIR
       the full-screen program covers the screen, flies at 62.5 frames a
       second and gives the screen back when it ends
