@@ -31,9 +31,6 @@ set(TUBEFLIGHT_WINDOWS_SDL "${cache}/tubeflight/windows-sdl/1.2.15+dfsg2-8"
 unset(cache)
 # The benchmarks are the Linux build's.
 set(TUBEFLIGHT_BENCH OFF CACHE BOOL "Build the benchmarks")
-# SDL's own sdl.pc, read by the build machine's pkg-config and nothing else.
-set(ENV{PKG_CONFIG_LIBDIR} "${TUBEFLIGHT_WINDOWS_SDL}/lib/pkgconfig")
-set(ENV{PKG_CONFIG_PATH} "")
 
 find_program(TUBEFLIGHT_WINE NAMES wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run

@@ -10,21 +10,17 @@
 #include <SDL.h>
 #include <windows.h>
 
-#include <csignal>
-
 namespace {
-
-int received_signal = 0;
 
 // The messages of a hidden window, which the frame loop's event pump
 // dispatches with SDL's own. Once WM_ENDSESSION returns, Windows may end the
 // process at any moment, so the flight ends right there, in the pump at the
-// bottom of the frame: the frame has been presented.
+// bottom of the frame: the frame has been presented. The loop itself never
+// sees a stop request.
 LRESULT CALLBACK on_session_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_ENDSESSION && wparam != FALSE) {
-        received_signal = SIGTERM;
         SDL_Quit();
-        reraise_stop_signal(received_signal);
+        reraise_stop_signal(0);
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -45,7 +41,7 @@ void install_stop_signals() {
 }
 
 int stop_signal() {
-    return received_signal;
+    return 0;
 }
 
 void reraise_stop_signal(int) {
