@@ -15,9 +15,8 @@ set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
 # The wrapper that reads the arm64 .pc files (/usr/lib/aarch64-linux-gnu/pkgconfig).
 set(PKG_CONFIG_EXECUTABLE aarch64-linux-gnu-pkg-config CACHE FILEPATH "pkg-config for arm64")
-# Stripping and the .comment removal of the install work on arm64 files.
+# Stripping works on arm64 files.
 set(CMAKE_STRIP aarch64-linux-gnu-strip CACHE FILEPATH "strip for arm64")
-set(CMAKE_OBJCOPY aarch64-linux-gnu-objcopy CACHE FILEPATH "objcopy for arm64")
 
 find_program(TUBEFLIGHT_QEMU_AARCH64 NAMES qemu-aarch64 qemu-aarch64-static REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${TUBEFLIGHT_QEMU_AARCH64} -L /)
@@ -30,5 +29,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# The package is arm64's, whatever the build machine is.
-set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
