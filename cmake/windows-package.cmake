@@ -1,7 +1,10 @@
 # SPDX-License-Identifier: MIT
 # cmake -P script of the target windows_packages: stages the files in STAGE
 # (executables stripped), zips the folder into ZIP and makes the installer
-# INSTALLER from it with makensis.
+# INSTALLER from it with makensis. Both are the same bytes from one commit
+# however often they are built: every file and the folder carry the time
+# SOURCE_DATE_EPOCH (which makensis also reads), and the zip lists the
+# files in a fixed order.
 
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE})
@@ -14,8 +17,12 @@ file(COPY ${TEXTS} DESTINATION ${STAGE})
 
 get_filename_component(folder ${STAGE} NAME)
 get_filename_component(parent ${STAGE} DIRECTORY)
+file(GLOB staged RELATIVE ${parent} ${STAGE}/*)
+list(SORT staged)
+execute_process(COMMAND touch -d @${SOURCE_DATE_EPOCH} ${staged} ${folder} WORKING_DIRECTORY ${parent}
+                COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE ${ZIP})
-execute_process(COMMAND ${ZIP_TOOL} -q -X -r ${ZIP} ${folder} WORKING_DIRECTORY ${parent}
+execute_process(COMMAND env TZ=UTC ${ZIP_TOOL} -q -X ${ZIP} ${folder}/ ${staged} WORKING_DIRECTORY ${parent}
                 COMMAND_ERROR_IS_FATAL ANY)
 
 # The size that Windows' "Apps" list shows, in KiB.
@@ -27,6 +34,6 @@ foreach(file ${staged})
 endforeach()
 math(EXPR kib "(${bytes} + 1023) / 1024")
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${MAKENSIS} -V2 -DVERSION=${VERSION} -DFILES=${STAGE}
+  COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH} ${MAKENSIS} -V2 -DVERSION=${VERSION} -DFILES=${STAGE}
           -DOUTFILE=${INSTALLER} -DSIZE_KB=${kib} ${NSI}
   COMMAND_ERROR_IS_FATAL ANY)

@@ -45,6 +45,14 @@ configure_file(data/windows/SDL-SOURCE.txt.in ${texts}/SDL-SOURCE.lf.txt @ONLY N
 configure_file(${texts}/SDL-SOURCE.lf.txt ${texts}/SDL-SOURCE.txt @ONLY NEWLINE_STYLE WIN32)
 configure_file(data/windows/README.txt.in ${texts}/README.txt @ONLY NEWLINE_STYLE WIN32)
 
+# The packages' time: SOURCE_DATE_EPOCH when the builder sets it, else the
+# release date, which debian/changelog carries too.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(TUBEFLIGHT_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
+else()
+  execute_process(COMMAND date -u -d ${TUBEFLIGHT_RELEASE_DATE} +%s OUTPUT_VARIABLE TUBEFLIGHT_SOURCE_DATE_EPOCH
+                  OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+endif()
 find_program(TUBEFLIGHT_ZIP zip REQUIRED)
 find_program(TUBEFLIGHT_MAKENSIS makensis REQUIRED)
 add_custom_command(
@@ -52,7 +60,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND}
     -DSTAGE=${CMAKE_BINARY_DIR}/package/${TUBEFLIGHT_WINDOWS_PACKAGE}
     -DZIP=${TUBEFLIGHT_WINDOWS_ZIP} -DINSTALLER=${TUBEFLIGHT_WINDOWS_INSTALLER}
-    -DVERSION=${PROJECT_VERSION} -DSTRIP=${CMAKE_STRIP}
+    -DVERSION=${PROJECT_VERSION} -DSTRIP=${CMAKE_STRIP} -DSOURCE_DATE_EPOCH=${TUBEFLIGHT_SOURCE_DATE_EPOCH}
     -DZIP_TOOL=${TUBEFLIGHT_ZIP} -DMAKENSIS=${TUBEFLIGHT_MAKENSIS}
     -DNSI=${PROJECT_SOURCE_DIR}/data/windows/tubeflight.nsi
     "-DEXECUTABLES=$<TARGET_FILE:tubeflight>;$<TARGET_FILE:tubeflight-fs>;${TUBEFLIGHT_WINDOWS_SDL_DLL}"
