@@ -2,15 +2,18 @@
 # cmake -P script of the target windows_packages: stages the files in STAGE
 # (executables stripped), zips the folder into ZIP and makes the installer
 # INSTALLER from it with makensis. Both are the same bytes from one commit
-# however often they are built: every file and the folder carry the time
-# SOURCE_DATE_EPOCH (which makensis also reads), and the zip lists the
-# files in a fixed order.
+# however often they are built: the executables carry the time
+# SOURCE_DATE_EPOCH in their headers, every file and the folder carry it
+# and a mode that no umask changes, makensis reads it too, and the zip lists the files in a
+# fixed order.
 
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE})
 foreach(executable ${EXECUTABLES})
   get_filename_component(name ${executable} NAME)
-  execute_process(COMMAND ${STRIP} --strip-unneeded -o ${STAGE}/${name} ${executable}
+  # strip stamps a PE file with the time it ran, or with SOURCE_DATE_EPOCH.
+  execute_process(COMMAND env SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH} ${STRIP} --strip-unneeded
+                          -o ${STAGE}/${name} ${executable}
                   COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 file(COPY ${TEXTS} DESTINATION ${STAGE})
@@ -19,6 +22,9 @@ get_filename_component(folder ${STAGE} NAME)
 get_filename_component(parent ${STAGE} DIRECTORY)
 file(GLOB staged RELATIVE ${parent} ${STAGE}/*)
 list(SORT staged)
+# The zip keeps each file's Unix mode: none writable but by its owner,
+# whatever the umask.
+execute_process(COMMAND chmod -R go-w ${folder} WORKING_DIRECTORY ${parent} COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND touch -d @${SOURCE_DATE_EPOCH} ${staged} ${folder} WORKING_DIRECTORY ${parent}
                 COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE ${ZIP})
