@@ -4,8 +4,8 @@
 # INSTALLER from it with makensis. Both are the same bytes from one commit
 # however often they are built: the executables carry the time
 # SOURCE_DATE_EPOCH in their headers, every file and the folder carry it
-# and a mode that no umask changes, makensis reads it too, and the zip lists the files in a
-# fixed order.
+# and a mode that no usual umask changes, makensis reads it too, and the
+# zip lists the files in a fixed order.
 
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE})
@@ -40,6 +40,7 @@ foreach(file ${staged})
 endforeach()
 math(EXPR kib "(${bytes} + 1023) / 1024")
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH} ${MAKENSIS} -V2 -DVERSION=${VERSION} -DFILES=${STAGE}
-          -DOUTFILE=${INSTALLER} -DSIZE_KB=${kib} ${NSI}
+  COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH}
+          ${MAKENSIS} -V2 -DVERSION=${VERSION} -DFILES=${STAGE} -DOUTFILE=${INSTALLER}
+          -DSIZE_KB=${kib} ${NSI}
   COMMAND_ERROR_IS_FATAL ANY)
