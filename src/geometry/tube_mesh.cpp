@@ -89,14 +89,16 @@ void build_tube_mesh(int rings, int sides, TubeMesh& mesh) {
     const std::size_t n = static_cast<std::size_t>(rings) * static_cast<std::size_t>(sides);
     // A mesh already built for these counts keeps its topology and colours.
     // Any other mesh is built in full, so that positions never land outside
-    // arrays sized for different counts.
+    // arrays sized for different counts, nor in a strip of other neighbours.
     const bool sized = mesh.vertices.size() == n && mesh.triangles.size() == 2 * n;
-    if (!mesh_built || !sized) {
+    if (!mesh_built || !sized || rings != mesh.rings || sides != mesh.sides) {
         mesh.vertices.assign(n, Vertex{});
         mesh.triangles.assign(2 * n, Triangle{});
         fill_topology(sides, mesh);
         fill_colours(mesh);
         mesh_built = true;
+        mesh.rings = rings;
+        mesh.sides = sides;
     }
     fill_positions(rings, sides, mesh);
 }

@@ -31,6 +31,10 @@ struct Triangle {
 struct TubeMesh {
     std::vector<Vertex> vertices;    // rings * sides
     std::vector<Triangle> triangles; // 2 * rings * sides
+    // The counts that the topology was built for: as many vertices in other
+    // rings and sides have other neighbours.
+    int rings = 0;
+    int sides = 0;
 };
 
 constexpr int RINGS = 256;

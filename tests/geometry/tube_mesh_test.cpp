@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -143,12 +144,19 @@ TEST(TubeMesh, EveryOtherMeshIsBuiltInFullForItsOwnCounts) {
     const struct {
         int rings;
         int sides;
-    } counts[] = {{1, 1}, {2, 3}, {3, 1}, {4, 8}};
+    } counts[] = {{1, 1}, {2, 3}, {3, 2}, {3, 1}, {4, 8}};
     TubeMesh reused = main;
     for (const auto& c : counts) {
-        expect_well_formed(built(c.rings, c.sides), c.rings, c.sides);
+        const TubeMesh fresh = built(c.rings, c.sides);
+        expect_well_formed(fresh, c.rings, c.sides);
         build_tube_mesh(c.rings, c.sides, reused);
         expect_well_formed(reused, c.rings, c.sides);
+        // 3 x 2 after 2 x 3: as many vertices, but other neighbours.
+        EXPECT_TRUE(std::equal(
+            reused.triangles.begin(), reused.triangles.end(), fresh.triangles.begin(),
+            fresh.triangles.end(),
+            [](const Triangle& a, const Triangle& b) { return corners(a) == corners(b); }))
+            << "the triangles of " << c.rings << " x " << c.sides << " after other counts";
     }
     // Small counts wrap every index: 2 x 3 gives triangle 2v + 1 = (v, v+1, v+4) mod 6.
     const TubeMesh small = built(2, 3);
