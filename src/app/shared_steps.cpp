@@ -44,12 +44,12 @@ bool start_flight(Uint32 video_flags) {
 }
 
 void fly_frame() {
-    step_frame();
+    camera_step(camera, path_step);
     draw_scene(camera, mesh);
 }
 
-void step_frame() {
-    camera_step(camera, path_step);
+void skip_to_frame(long frame) {
+    path_step = path_step_before(frame);
 }
 
 void finish_frame(bool& quit) {

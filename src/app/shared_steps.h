@@ -16,13 +16,14 @@
 // has then been shut down again if it had been initialised.
 bool start_flight(Uint32 video_flags);
 
-// One frame before it is presented: the camera's step along the knot
-// (step_frame), then the scene drawn from the camera.
+// One frame before it is presented: the camera's step along the knot, then
+// the scene drawn from the camera.
 void fly_frame();
 
-// A frame's step alone, without drawing: the camera moves on as if the
-// frame had been drawn, as the browser's still of the N-th frame needs.
-void step_frame();
+// Puts the flight where the frames before frame `frame` (from 1) leave it,
+// without drawing them, as the browser's still of the N-th frame needs: the
+// next fly_frame draws frame `frame`.
+void skip_to_frame(long frame);
 
 // What a frame does once it has been presented: Escape held down raises
 // `quit`, the caption becomes the title line, and the event queue is drained

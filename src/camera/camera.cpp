@@ -29,3 +29,7 @@ void camera_step(Camera& camera, std::int32_t& path_step) {
     camera.roll = path_step + ROLL_OFFSET;
     camera_update(camera);
 }
+
+std::int32_t path_step_before(long frame) {
+    return static_cast<std::int32_t>((frame - 1) % LAP_STEPS);
+}

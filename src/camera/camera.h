@@ -24,3 +24,8 @@ void camera_update(Camera& camera);
 // One frame of flight: advances path_step by one degree (mod 360), puts the
 // eye on the knot there and the target ten degrees further on, and rolls.
 void camera_step(Camera& camera, std::int32_t& path_step);
+
+// The path step that the frames before frame `frame` (from 1) leave: the
+// steps come round every lap, so frame N can be flown without the ones
+// before it.
+std::int32_t path_step_before(long frame);

@@ -22,7 +22,6 @@
 // frame. The page hears of both from the canvas itself.
 #include "app/shared_steps.h"
 #include "app/video_flags.h"
-#include "camera/camera.h"
 #include "web/frame_schedule.h"
 
 #include <emscripten.h>
@@ -73,14 +72,12 @@ bool display_lost() {
     return emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()) != 0;
 }
 
-// Takes the steps of the frames before the still without drawing them. A
-// frame depends on nothing but the camera's path step, which comes round
-// every lap, and each frame is cleared before it is drawn: the still drawn
-// next is the N-th frame of the flight, and no frame before it is shown.
+// Skips the frames before the still without drawing them. A frame depends
+// on nothing but the camera's path step, and each frame is cleared before
+// it is drawn: the still drawn next is the N-th frame of the flight, and no
+// frame before it is shown.
 void step_to_still() {
-    for (long frame = 1; frame <= (loop.last_frame - 1) % LAP_STEPS; ++frame) {
-        step_frame();
-    }
+    skip_to_frame(loop.last_frame);
     loop.frames_drawn = loop.last_frame - 1;
 }
 

@@ -36,6 +36,7 @@ struct Lap {
         for (int frame = 1; frame <= 360; ++frame) {
             camera_step(camera, path_step);
             EXPECT_EQ(path_step, frame % 360);
+            EXPECT_EQ(path_step_before(frame + 1), path_step) << "frame " << frame + 1;
             by_step[path_step] = camera;
         }
     }
@@ -96,6 +97,8 @@ TEST(Camera, EveryStepFliesAlongTheCurveLookingTenDegreesAhead) {
     // The lap closes: after step 0 the flight repeats its first frame exactly.
     camera_step(lap.camera, lap.path_step);
     EXPECT_EQ(lap.path_step, 1);
+    EXPECT_EQ(path_step_before(1), 0);
+    EXPECT_EQ(path_step_before(100 * 360 + 2), 1);
     EXPECT_EQ(std::memcmp(&lap.camera, &lap.by_step[1], sizeof(Camera)), 0);
 }
 
