@@ -152,7 +152,7 @@ refuses scripts/capture-frame 0
 refuses scripts/record-headless "" ""
 refuses scripts/record-headless "$scratch/tree" "$scratch/tree"
 refuses scripts/run ""
-refuses scripts/web --build-dir ""
+refuses scripts/web --port ""
 refuses scripts/with-xvfb ""
 refuses scripts/with-xvfb --screen "" true
 refuses data/icons/make-icons ""
