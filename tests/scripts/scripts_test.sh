@@ -97,7 +97,7 @@ exit 97
 EOF
 chmod +x "$scratch/guard/guard"
 for name in rm sudo apt-get apt dpkg-deb curl npm debootstrap mount chroot unshare cmake ctest cpack \
-  emcmake Xvfb; do
+  ninja Xvfb; do
   ln -s guard "$scratch/guard/$name"
 done
 
