@@ -1,15 +1,21 @@
 # SPDX-License-Identifier: MIT
-# The Windows deliverables, made by the target windows_packages (not part of
-# the default build; scripts/cross-test windows builds it):
-#   tubeflight-VERSION-windows-x86_64.zip  one folder, runnable wherever it
-#                                          is unpacked
-#   tubeflight-VERSION-setup.exe           its installer (makensis)
-# Both hold the two executables, SDL.dll, the licences, SDL's source offer
-# and a short README.txt (CRLF line ends, for Windows' Notepad).
+# The Windows deliverables, made by CPack from the install rules below
+# (`cpack` in the Windows build tree, or `cpack --preset windows`;
+# scripts/cross-test windows runs it):
+#   tubeflight-VERSION-windows-x86_64.zip  ZIP generator: one folder of that
+#                                          name, runnable wherever it is
+#                                          unpacked
+#   tubeflight-VERSION-setup.exe           NSIS generator: its installer,
+#                                          from data/windows/NSIS.template.in
+# Both hold the two executables (stripped), SDL.dll (stripped), the
+# licences, SDL's source offer and a short README.txt (CRLF line ends, for
+# Windows' Notepad), all at the top of the package's folder.
 
 set(TUBEFLIGHT_WINDOWS_PACKAGE tubeflight-${PROJECT_VERSION}-windows-x86_64)
+set(TUBEFLIGHT_WINDOWS_SETUP tubeflight-${PROJECT_VERSION}-setup)
+# Where cpack puts them (the test of tests/windows takes them from there).
 set(TUBEFLIGHT_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/${TUBEFLIGHT_WINDOWS_PACKAGE}.zip)
-set(TUBEFLIGHT_WINDOWS_INSTALLER ${CMAKE_BINARY_DIR}/tubeflight-${PROJECT_VERSION}-setup.exe)
+set(TUBEFLIGHT_WINDOWS_INSTALLER ${CMAKE_BINARY_DIR}/${TUBEFLIGHT_WINDOWS_SETUP}.exe)
 set(texts ${CMAKE_BINARY_DIR}/package-texts)
 
 configure_file(LICENSE ${texts}/LICENSE.txt @ONLY NEWLINE_STYLE WIN32)
@@ -45,30 +51,57 @@ configure_file(data/windows/SDL-SOURCE.txt.in ${texts}/SDL-SOURCE.lf.txt @ONLY N
 configure_file(${texts}/SDL-SOURCE.lf.txt ${texts}/SDL-SOURCE.txt @ONLY NEWLINE_STYLE WIN32)
 configure_file(data/windows/README.txt.in ${texts}/README.txt @ONLY NEWLINE_STYLE WIN32)
 
-# The packages' time: SOURCE_DATE_EPOCH when the builder sets it, else the
-# release date, which debian/changelog carries too.
+# Everything at the top of the package's folder.
+install(TARGETS tubeflight tubeflight-fs RUNTIME DESTINATION .)
+install(PROGRAMS ${TUBEFLIGHT_WINDOWS_SDL_DLL} DESTINATION .)
+# CPack strips what install(TARGETS) installs (CPACK_STRIP_FILES); SDL.dll,
+# built elsewhere, is stripped here in the same way. strip stamps a PE
+# file's header with the time it runs, or with SOURCE_DATE_EPOCH, which
+# cpack's environment has (data/windows/CPackOptions.cmake.in).
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/SDL.dll\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+install(FILES ${texts}/README.txt ${texts}/LICENSE.txt ${texts}/SDL-LICENSE.txt ${texts}/SDL-SOURCE.txt
+        DESTINATION .)
+unset(texts)
+
+# The packages' time: SOURCE_DATE_EPOCH when the builder sets it (when
+# configuring, or later when running cpack), else the release date, which
+# debian/changelog carries too.
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(TUBEFLIGHT_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
 else()
   execute_process(COMMAND date -u -d ${TUBEFLIGHT_RELEASE_DATE} +%s OUTPUT_VARIABLE TUBEFLIGHT_SOURCE_DATE_EPOCH
                   OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 endif()
+
+set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_PACKAGE_NAME tubeflight)
+set(CPACK_PACKAGE_VENDOR "The tubeflight developers")
+# The zip's name and its folder's; the installer's name is set for the NSIS
+# generator in CPackOptions.cmake.in.
+set(CPACK_PACKAGE_FILE_NAME ${TUBEFLIGHT_WINDOWS_PACKAGE})
+# The installation folder's name and the "Apps" entry's key.
+set(CPACK_PACKAGE_INSTALL_DIRECTORY tubeflight)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY tubeflight)
+set(CPACK_NSIS_DISPLAY_NAME tubeflight)
+set(CPACK_NSIS_PACKAGE_NAME "tubeflight ${PROJECT_VERSION}")
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# The packages land in the build tree's top, wherever cpack runs.
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CPACK_STRIP_FILES TRUE)
+configure_file(data/windows/CPackOptions.cmake.in ${CMAKE_BINARY_DIR}/CPackOptions.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackOptions.cmake)
+# The files' times and modes, and the installer's file lists, in an order
+# of their own; the zip rewritten in that order (see both files for why).
+configure_file(data/windows/CPackStage.cmake.in ${CMAKE_BINARY_DIR}/CPackStage.cmake @ONLY)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackStage.cmake)
 find_program(TUBEFLIGHT_ZIP zip REQUIRED)
-find_program(TUBEFLIGHT_MAKENSIS makensis REQUIRED)
-add_custom_command(
-  OUTPUT ${TUBEFLIGHT_WINDOWS_ZIP} ${TUBEFLIGHT_WINDOWS_INSTALLER}
-  COMMAND ${CMAKE_COMMAND}
-    -DSTAGE=${CMAKE_BINARY_DIR}/package/${TUBEFLIGHT_WINDOWS_PACKAGE}
-    -DZIP=${TUBEFLIGHT_WINDOWS_ZIP} -DINSTALLER=${TUBEFLIGHT_WINDOWS_INSTALLER}
-    -DVERSION=${PROJECT_VERSION} -DSTRIP=${CMAKE_STRIP} -DSOURCE_DATE_EPOCH=${TUBEFLIGHT_SOURCE_DATE_EPOCH}
-    -DZIP_TOOL=${TUBEFLIGHT_ZIP} -DMAKENSIS=${TUBEFLIGHT_MAKENSIS}
-    -DNSI=${PROJECT_SOURCE_DIR}/data/windows/tubeflight.nsi
-    "-DEXECUTABLES=$<TARGET_FILE:tubeflight>;$<TARGET_FILE:tubeflight-fs>;${TUBEFLIGHT_WINDOWS_SDL_DLL}"
-    "-DTEXTS=${texts}/README.txt;${texts}/LICENSE.txt;${texts}/SDL-LICENSE.txt;${texts}/SDL-SOURCE.txt"
-    -P ${PROJECT_SOURCE_DIR}/cmake/windows-package.cmake
-  DEPENDS tubeflight tubeflight-fs ${TUBEFLIGHT_WINDOWS_SDL_DLL} ${texts}/README.txt
-          ${texts}/SDL-SOURCE.txt ${PROJECT_SOURCE_DIR}/data/windows/tubeflight.nsi
-          ${PROJECT_SOURCE_DIR}/cmake/windows-package.cmake
-  VERBATIM)
-add_custom_target(windows_packages DEPENDS ${TUBEFLIGHT_WINDOWS_ZIP} ${TUBEFLIGHT_WINDOWS_INSTALLER})
-unset(texts)
+configure_file(data/windows/CPackZip.cmake.in ${CMAKE_BINARY_DIR}/CPackZip.cmake @ONLY)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackZip.cmake)
+# The installer's script: CPack looks for NSIS.template.in on the module
+# path before its own.
+list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/data/windows)
+include(CPack)
