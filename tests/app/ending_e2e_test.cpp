@@ -31,7 +31,7 @@ void start_flying(Session& session, Sdl sdl) {
 } // namespace
 
 // On both SDL 1.2 implementations.
-class EndingOn : public testing::TestWithParam<Sdl> {};
+class EndingOn : public OnSdl {};
 
 // Every time, and within a few frames while the pointer races over the
 // window, hundreds of motion events a second.

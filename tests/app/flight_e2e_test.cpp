@@ -23,7 +23,7 @@ std::size_t frames_swapped(const Session& session) {
 
 } // namespace
 
-class Flight : public testing::TestWithParam<Sdl> {};
+class Flight : public OnSdl {};
 
 TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     Session session;

@@ -8,7 +8,7 @@
 
 using namespace e2e;
 
-class Fullscreen : public testing::TestWithParam<Sdl> {};
+class Fullscreen : public OnSdl {};
 
 TEST_P(Fullscreen, AsksForFullScreenFliesPacedAndEndsOnEscape) {
     Session session;

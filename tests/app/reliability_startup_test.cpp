@@ -240,7 +240,9 @@ const std::map<std::pair<Sdl, std::string>, Expected> EXPECTED = {
     {{Sdl::classic, "mesh_storage_refused"}, {Output::none, MODE_SET, 1}},
 };
 
-class StartupFailure : public testing::TestWithParam<std::tuple<Sdl, Situation>> {};
+class StartupFailure : public testing::TestWithParam<std::tuple<Sdl, Situation>> {
+    void SetUp() override { skip_unless_present(std::get<0>(GetParam())); }
+};
 
 TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
     const auto& [sdl, situation] = GetParam();

@@ -183,6 +183,13 @@ Env sdl_env(Sdl sdl) {
                : Env{};
 }
 
+void skip_unless_present(Sdl sdl) {
+    if (sdl == Sdl::classic && !file_exists(built().classic_sdl_libdir + "/libSDL-1.2.so.0")) {
+        GTEST_SKIP() << "classic SDL 1.2.15 is not unpacked in the build tree: run "
+                        "`scripts/fetch-classic-sdl " CLASSIC_SDL_DIR "`";
+    }
+}
+
 std::string sdl_id(Sdl sdl) {
     return sdl == Sdl::compat ? "sdl12_compat" : "classic_sdl";
 }
