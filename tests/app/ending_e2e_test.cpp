@@ -97,7 +97,4 @@ TEST_P(EndingOn, StopSignalsEndTheFlightAfterSdlIsShutDownUnlessTheParentIgnores
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSdls, EndingOn, testing::Values(Sdl::compat, Sdl::classic),
-                         [](const testing::TestParamInfo<Sdl>& info) {
-                             return sdl_id(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(BothSdls, EndingOn, BOTH_SDLS, sdl_name);

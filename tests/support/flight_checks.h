@@ -66,6 +66,11 @@ class OnSdl : public testing::TestWithParam<Sdl> {
   protected:
     void SetUp() override { skip_unless_present(GetParam()); }
 };
+// An OnSdl test's parameters, and its cases' names (sdl_id's).
+inline const auto BOTH_SDLS = testing::Values(Sdl::compat, Sdl::classic);
+inline std::string sdl_name(const testing::TestParamInfo<Sdl>& info) {
+    return sdl_id(info.param);
+}
 // The running program has `sdl` loaded, and not the other one.
 void expect_runs_on(const Session& session, Sdl sdl);
 

@@ -40,16 +40,16 @@ struct Redirect {
 
 // fork + execvpe (a name without a slash is looked up on PATH); between the
 // two only async-signal-safe calls. The child writes its stdout into
-// `stdout_fd` when one is given. It
-// starts with the stop signals at their default action, whatever the test
-// runner inherited (a shell's background job has SIGINT ignored), except
-// those in `ignored`, which it starts with ignored. It gets `death_signal`
-// when the test process dies, however it dies (0: none). The kernel sends it
-// when the thread that forked ends: every spawn happens on the test's main
-// thread.
+// `stdout_fd` when one is given, and leads a process group of its own, or
+// with `own_session` a session. It starts with the stop signals at their
+// default action, whatever the test runner inherited (a shell's background
+// job has SIGINT ignored), except those in `ignored`, which it starts with
+// ignored. It gets `death_signal` when the test process dies, however it
+// dies (0: none). The kernel sends it when the thread that forked ends:
+// every spawn happens on the test's main thread.
 pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
             const std::vector<Redirect>& redirects, int death_signal, int stdout_fd = -1,
-            const std::vector<int>& ignored = {}) {
+            const std::vector<int>& ignored = {}, bool own_session = false) {
     std::vector<char*> argv_pointers = pointers(argv);
     std::vector<char*> env_pointers = pointers(env);
     const pid_t parent = getpid();
@@ -61,6 +61,11 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
         // The parent may have died before the signal was armed.
         if (death_signal != 0 &&
             (prctl(PR_SET_PDEATHSIG, death_signal) != 0 || getppid() != parent)) {
+            _exit(127);
+        }
+        // Keyboard interrupts of the test runner stay with it. The first
+        // terminal a session leader opens becomes its controlling terminal.
+        if ((own_session ? setsid() : setpgid(0, 0)) < 0) {
             _exit(127);
         }
         for (const Redirect& redirect : redirects) {
@@ -79,7 +84,6 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
         for (const int signal : ignored) {
             std::signal(signal, SIG_IGN);
         }
-        setpgid(0, 0); // keyboard interrupts of the test runner stay with it
         execvpe(argv_pointers[0], argv_pointers.data(), env_pointers.data());
         _exit(127);
     }
@@ -168,6 +172,14 @@ std::string start_xvfb(Session& session) {
 }
 
 } // namespace
+
+pid_t start_on_terminal(const std::string& exe, std::vector<std::string> env,
+                        const std::string& tty) {
+    return spawn(
+        {exe}, std::move(env),
+        {{STDIN_FILENO, tty, O_RDWR}, {STDOUT_FILENO, tty, O_RDWR}, {STDERR_FILENO, tty, O_RDWR}},
+        SIGKILL, -1, {}, true);
+}
 
 const Built& built() {
     static const Built paths{TUBEFLIGHT_EXE,

@@ -99,6 +99,12 @@ void start_program(Session& session, const std::string& exe, const Env& env = {}
                    const std::vector<int>& ignored_signals = {},
                    const std::vector<std::string>& args = {});
 
+// Starts `exe` with the environment `env` (NAME=value entries) as the leader
+// of a new session whose controlling terminal, stdin, stdout and stderr are
+// the terminal device `tty`. It is killed when the test process dies.
+pid_t start_on_terminal(const std::string& exe, std::vector<std::string> env,
+                        const std::string& tty);
+
 // Waits for the program to end; nothing if it still runs after `timeout`.
 std::optional<Ended> wait_end(Session& session, Millis timeout);
 bool running(Session& session);
