@@ -32,9 +32,19 @@ constexpr Millis XVFB_STOP_TIMEOUT{3000};
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
+// The execve form of `strings`: pointers into them, then a null pointer.
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (std::string& s : strings) {
+        result.push_back(s.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
 struct Redirect {
     int target;       // descriptor in the child
-    std::string path; // opened for writing (truncated), or /dev/null
+    std::string path; // opened with `flags`: a file, /dev/null, a terminal
     int flags;
 };
 
@@ -217,15 +227,6 @@ std::vector<std::string> environment_with(const Env& overrides,
         entries.push_back(entry);
     }
     return entries;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& strings) {
-    std::vector<char*> result;
-    for (std::string& s : strings) {
-        result.push_back(s.data());
-    }
-    result.push_back(nullptr);
-    return result;
 }
 
 std::optional<Ended> reap(pid_t pid, bool wait) {

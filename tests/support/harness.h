@@ -83,8 +83,6 @@ bool file_exists(const std::string& path);
 // one name, the later).
 std::vector<std::string> environment_with(const Env& overrides,
                                           const std::vector<std::string>& removed = {});
-// The execve form of `strings`: pointers into them, then a null pointer.
-std::vector<char*> pointers(std::vector<std::string>& strings);
 
 // The end of child `pid`: waited for when `wait`, else nothing while it still
 // runs.
