@@ -31,7 +31,7 @@ void start_flying(Session& session, Sdl sdl) {
 } // namespace
 
 // On both SDL 1.2 implementations.
-class EndingOn : public testing::TestWithParam<Sdl> {};
+class EndingOn : public OnSdl {};
 
 // Every time, and within a few frames while the pointer races over the
 // window, hundreds of motion events a second.
@@ -97,7 +97,4 @@ TEST_P(EndingOn, StopSignalsEndTheFlightAfterSdlIsShutDownUnlessTheParentIgnores
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSdls, EndingOn, testing::Values(Sdl::compat, Sdl::classic),
-                         [](const testing::TestParamInfo<Sdl>& info) {
-                             return sdl_id(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(BothSdls, EndingOn, BOTH_SDLS, sdl_name);

@@ -23,7 +23,7 @@ std::size_t frames_swapped(const Session& session) {
 
 } // namespace
 
-class Flight : public testing::TestWithParam<Sdl> {};
+class Flight : public OnSdl {};
 
 TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     Session session;
@@ -84,7 +84,4 @@ TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     EXPECT_EQ(calls, swaps.size() + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSdls, Flight, testing::Values(Sdl::compat, Sdl::classic),
-                         [](const testing::TestParamInfo<Sdl>& info) {
-                             return sdl_id(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(BothSdls, Flight, BOTH_SDLS, sdl_name);

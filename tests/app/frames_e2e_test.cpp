@@ -81,6 +81,10 @@ TEST(Frames, TheLapClosesFramesMoveAndOnlyTubeColoursAreDrawn) {
 }
 
 TEST(Frames, ClassicSdlDrawsTheFramesOfSdl12Compat) {
+    skip_unless_present(Sdl::classic);
+    if (IsSkipped()) {
+        return;
+    }
     const std::vector<long> captured{10, 100, 250};
     std::map<long, Image> compat;
     {

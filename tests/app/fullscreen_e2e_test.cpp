@@ -8,7 +8,7 @@
 
 using namespace e2e;
 
-class Fullscreen : public testing::TestWithParam<Sdl> {};
+class Fullscreen : public OnSdl {};
 
 TEST_P(Fullscreen, AsksForFullScreenFliesPacedAndEndsOnEscape) {
     Session session;
@@ -24,7 +24,4 @@ TEST_P(Fullscreen, AsksForFullScreenFliesPacedAndEndsOnEscape) {
     expect_escape_ends_flight(session);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSdls, Fullscreen, testing::Values(Sdl::compat, Sdl::classic),
-                         [](const testing::TestParamInfo<Sdl>& info) {
-                             return sdl_id(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(BothSdls, Fullscreen, BOTH_SDLS, sdl_name);

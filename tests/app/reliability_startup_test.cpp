@@ -81,33 +81,12 @@ TerminalRun run_on_terminal(const std::string& exe, const std::vector<std::strin
         return run;
     }
     fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(slave, F_SETFD, FD_CLOEXEC);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     tcgetattr(slave, &run.before);
     ioctl(slave, TIOCGWINSZ, &run.size_before);
 
-    std::vector<std::string> argv_strings{exe};
-    std::vector<std::string> env_strings = environment_with(added, removed);
-    const std::vector<char*> argv = pointers(argv_strings);
-    const std::vector<char*> envp = pointers(env_strings);
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // Only async-signal-safe calls until execve.
-        if (setsid() < 0 || ioctl(slave, TIOCSCTTY, 0) < 0 || dup2(slave, STDIN_FILENO) < 0 ||
-            dup2(slave, STDOUT_FILENO) < 0 || dup2(slave, STDERR_FILENO) < 0) {
-            _exit(127);
-        }
-        close(slave);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    if (pid < 0) {
-        ADD_FAILURE() << "fork: " << std::strerror(errno);
-        close(master);
-        close(slave);
-        return run;
-    }
-
+    const pid_t pid = start_on_terminal(exe, environment_with(added, removed), ttyname(slave));
     // Keep reading, so that a program writing to the terminal never blocks.
     const auto deadline = Clock::now() + END_TIMEOUT;
     while (!(run.ended = reap(pid, false)) && Clock::now() < deadline) {
@@ -240,7 +219,9 @@ const std::map<std::pair<Sdl, std::string>, Expected> EXPECTED = {
     {{Sdl::classic, "mesh_storage_refused"}, {Output::none, MODE_SET, 1}},
 };
 
-class StartupFailure : public testing::TestWithParam<std::tuple<Sdl, Situation>> {};
+class StartupFailure : public testing::TestWithParam<std::tuple<Sdl, Situation>> {
+    void SetUp() override { skip_unless_present(std::get<0>(GetParam())); }
+};
 
 TEST_P(StartupFailure, EndsWithStatusOneSilentlyAndLeavesTheTerminalAsItWas) {
     const auto& [sdl, situation] = GetParam();
@@ -299,9 +280,7 @@ std::string case_name(const testing::TestParamInfo<std::tuple<Sdl, Situation>>& 
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSdls, StartupFailure,
-                         testing::Combine(testing::Values(Sdl::compat, Sdl::classic),
-                                          testing::ValuesIn(SITUATIONS)),
-                         case_name);
+                         testing::Combine(BOTH_SDLS, testing::ValuesIn(SITUATIONS)), case_name);
 
 // The terminal reader itself, on what classic SDL's libcaca driver writes
 // when it takes a terminal and gives it back, and on ways of not giving it

@@ -6,6 +6,8 @@
 #include "harness.h"
 #include "probe_output.h"
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <ostream>
 #include <string>
@@ -56,6 +58,19 @@ void PrintTo(Sdl sdl, std::ostream* out);
 Env sdl_env(Sdl sdl);
 // A name usable in a test's name: "sdl12_compat" or "classic_sdl".
 std::string sdl_id(Sdl sdl);
+// Skips the test when it is to run on classic SDL and that is not unpacked in
+// the build tree; a test body that calls it returns when IsSkipped().
+void skip_unless_present(Sdl sdl);
+// A test on one of the two SDLs, skipped as above.
+class OnSdl : public testing::TestWithParam<Sdl> {
+  protected:
+    void SetUp() override { skip_unless_present(GetParam()); }
+};
+// An OnSdl test's parameters, and its cases' names (sdl_id's).
+inline const auto BOTH_SDLS = testing::Values(Sdl::compat, Sdl::classic);
+inline std::string sdl_name(const testing::TestParamInfo<Sdl>& info) {
+    return sdl_id(info.param);
+}
 // The running program has `sdl` loaded, and not the other one.
 void expect_runs_on(const Session& session, Sdl sdl);
 

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <poll.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/prctl.h>
@@ -27,31 +26,40 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr Millis POLL_STEP{2};
-constexpr Millis XVFB_START_TIMEOUT{10000};
 constexpr Millis XVFB_STOP_TIMEOUT{3000};
-constexpr int XVFB_DISPLAY_FD = 9;
 
 [[noreturn]] void fail(const std::string& what) {
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
+// The execve form of `strings`: pointers into them, then a null pointer.
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+    std::vector<char*> result;
+    for (std::string& s : strings) {
+        result.push_back(s.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
 struct Redirect {
     int target;       // descriptor in the child
-    std::string path; // opened for writing (truncated), or /dev/null
+    std::string path; // opened with `flags`: a file, /dev/null, a terminal
     int flags;
 };
 
 // fork + execvpe (a name without a slash is looked up on PATH); between the
-// two only async-signal-safe calls. The child
-// starts with the stop signals at their default action, whatever the test
-// runner inherited (a shell's background job has SIGINT ignored), except
-// those in `ignored`, which it starts with ignored. It gets `death_signal`
-// when the test process dies, however it dies (0: none). The kernel sends it
-// when the thread that forked ends: every spawn happens on the test's main
-// thread.
+// two only async-signal-safe calls. The child writes its stdout into
+// `stdout_fd` when one is given, and leads a process group of its own, or
+// with `own_session` a session. It starts with the stop signals at their
+// default action, whatever the test runner inherited (a shell's background
+// job has SIGINT ignored), except those in `ignored`, which it starts with
+// ignored. It gets `death_signal` when the test process dies, however it
+// dies (0: none). The kernel sends it when the thread that forked ends:
+// every spawn happens on the test's main thread.
 pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
-            const std::vector<Redirect>& redirects, int death_signal, int inherit_fd = -1,
-            int inherit_as = -1, const std::vector<int>& ignored = {}) {
+            const std::vector<Redirect>& redirects, int death_signal, int stdout_fd = -1,
+            const std::vector<int>& ignored = {}, bool own_session = false) {
     std::vector<char*> argv_pointers = pointers(argv);
     std::vector<char*> env_pointers = pointers(env);
     const pid_t parent = getpid();
@@ -65,6 +73,11 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
             (prctl(PR_SET_PDEATHSIG, death_signal) != 0 || getppid() != parent)) {
             _exit(127);
         }
+        // Keyboard interrupts of the test runner stay with it. The first
+        // terminal a session leader opens becomes its controlling terminal.
+        if ((own_session ? setsid() : setpgid(0, 0)) < 0) {
+            _exit(127);
+        }
         for (const Redirect& redirect : redirects) {
             const int fd = open(redirect.path.c_str(), redirect.flags, 0644);
             if (fd < 0 || dup2(fd, redirect.target) < 0) {
@@ -72,13 +85,8 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
             }
             close(fd);
         }
-        if (inherit_fd >= 0) {
-            // dup2 onto itself would keep the close-on-exec flag
-            const int inherited = inherit_fd == inherit_as ? fcntl(inherit_fd, F_SETFD, 0)
-                                                           : dup2(inherit_fd, inherit_as);
-            if (inherited < 0) {
-                _exit(127);
-            }
+        if (stdout_fd >= 0 && dup2(stdout_fd, STDOUT_FILENO) < 0) {
+            _exit(127);
         }
         for (const int signal : {SIGHUP, SIGINT, SIGTERM}) {
             std::signal(signal, SIG_DFL);
@@ -86,7 +94,6 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
         for (const int signal : ignored) {
             std::signal(signal, SIG_IGN);
         }
-        setpgid(0, 0); // keyboard interrupts of the test runner stay with it
         execvpe(argv_pointers[0], argv_pointers.data(), env_pointers.data());
         _exit(127);
     }
@@ -106,29 +113,36 @@ struct ToolRun {
     std::string out;
 };
 
+// Reads `fd` to its end, or only to the end of the first line when `line`,
+// and closes it.
+std::string read_from(int fd, bool line) {
+    std::string text;
+    char buffer[4096];
+    while (!line || text.find('\n') == std::string::npos) {
+        const ssize_t count = read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(fd);
+    return text;
+}
+
 // Runs an X client on the session's display and collects its stdout.
 ToolRun run_tool(const Session& session, std::vector<std::string> argv) {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
         fail("pipe2");
     }
-    const pid_t pid =
-        spawn(argv, environment_with({{"DISPLAY", session.display}}),
-              {{STDERR_FILENO, "/dev/null", O_WRONLY}}, SIGKILL, pipe_fds[1], STDOUT_FILENO);
+    const pid_t pid = spawn(argv, environment_with({{"DISPLAY", session.display}}),
+                            {{STDERR_FILENO, "/dev/null", O_WRONLY}}, SIGKILL, pipe_fds[1]);
     close(pipe_fds[1]);
     ToolRun run;
-    char buffer[4096];
-    ssize_t count;
-    while ((count = read(pipe_fds[0], buffer, sizeof buffer)) != 0) {
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            break;
-        }
-        run.out.append(buffer, static_cast<std::size_t>(count));
-    }
-    close(pipe_fds[0]);
+    run.out = read_from(pipe_fds[0], false);
     const std::optional<Ended> ended = reap(pid, true);
     run.ok = ended && ended->exited && ended->status == 0;
     return run;
@@ -146,74 +160,45 @@ int shell_value(const std::string& text, const std::string& name) {
     throw std::runtime_error("no " + name + " in: " + text);
 }
 
-std::string start_xvfb(pid_t& pid) {
+// The session's private X server: scripts/with-xvfb, running a shell that
+// prints its display and waits. The script ends the server when it gets
+// SIGTERM, which is also its parent-death signal, and gives up on a server
+// that does not start within its own deadline, so that the line comes or the
+// pipe closes. Its temporary folder is in the session's.
+std::string start_xvfb(Session& session) {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
         fail("pipe2");
     }
-    // -noreset: the server must not reset when its last client leaves, or a
-    // client connecting during the reset fails. It ends on SIGTERM, not
-    // SIGKILL, when the test dies, so that it removes its lock file and
-    // socket.
-    pid = spawn({"Xvfb", "-screen", "0", "1280x1024x24", "-noreset", "-nolisten", "tcp",
-                 "-displayfd", std::to_string(XVFB_DISPLAY_FD)},
-                environment_with({}),
-                {{STDOUT_FILENO, "/dev/null", O_WRONLY}, {STDERR_FILENO, "/dev/null", O_WRONLY}},
-                SIGTERM, pipe_fds[1], XVFB_DISPLAY_FD);
+    session.xvfb = spawn({WITH_XVFB, "sh", "-c", "echo \"$DISPLAY\" && exec sleep infinity"},
+                         environment_with({{"TMPDIR", session.dir}}),
+                         {{STDERR_FILENO, "/dev/null", O_WRONLY}}, SIGTERM, pipe_fds[1]);
     close(pipe_fds[1]);
-    std::string number;
-    const auto deadline = Clock::now() + XVFB_START_TIMEOUT;
-    while (number.find('\n') == std::string::npos && Clock::now() < deadline) {
-        pollfd ready{pipe_fds[0], POLLIN, 0};
-        if (poll(&ready, 1, static_cast<int>(POLL_STEP.count() * 50)) <= 0) {
-            continue;
-        }
-        char buffer[32];
-        const ssize_t count = read(pipe_fds[0], buffer, sizeof buffer);
-        if (count <= 0) {
-            break;
-        }
-        number.append(buffer, static_cast<std::size_t>(count));
-    }
-    close(pipe_fds[0]);
-    if (number.find('\n') == std::string::npos) {
-        kill_and_reap(pid, XVFB_STOP_TIMEOUT);
-        pid = -1;
+    const std::string line = read_from(pipe_fds[0], true);
+    if (line.find('\n') == std::string::npos) {
         throw std::runtime_error("Xvfb did not report a display");
     }
-    return ":" + number.substr(0, number.find('\n'));
-}
-
-// Starts the guard that cleans up after the session if the test process
-// dies first (see e2e_guard.cpp); the session keeps the writing end of its
-// pipe, which closes with the test process.
-void start_guard(Session& session) {
-    int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
-        fail("pipe2");
-    }
-    session.guard =
-        spawn({built().e2e_guard, session.dir}, environment_with({}),
-              {{STDOUT_FILENO, "/dev/null", O_WRONLY}, {STDERR_FILENO, "/dev/null", O_WRONLY}}, 0,
-              pipe_fds[0], STDIN_FILENO);
-    close(pipe_fds[0]);
-    session.guard_input = pipe_fds[1];
-}
-
-void tell_guard(const Session& session, const std::string& line) {
-    const std::string text = line + "\n";
-    ssize_t written;
-    do {
-        written = write(session.guard_input, text.data(), text.size());
-    } while (written < 0 && errno == EINTR);
+    return line.substr(0, line.find('\n'));
 }
 
 } // namespace
 
+pid_t start_on_terminal(const std::string& exe, std::vector<std::string> env,
+                        const std::string& tty) {
+    return spawn(
+        {exe}, std::move(env),
+        {{STDIN_FILENO, tty, O_RDWR}, {STDOUT_FILENO, tty, O_RDWR}, {STDERR_FILENO, tty, O_RDWR}},
+        SIGKILL, -1, {}, true);
+}
+
 const Built& built() {
-    static const Built paths{
-        TUBEFLIGHT_EXE,     TUBEFLIGHT_FS_EXE,  TUBEFLIGHT_PROBE_LIB, TUBEFLIGHT_NOMEM_LIB,
-        SEND_WM_DELETE_EXE, CLASSIC_SDL_LIBDIR, E2E_GUARD_EXE,        STORM_SH};
+    static const Built paths{TUBEFLIGHT_EXE,
+                             TUBEFLIGHT_FS_EXE,
+                             TUBEFLIGHT_PROBE_LIB,
+                             TUBEFLIGHT_NOMEM_LIB,
+                             SEND_WM_DELETE_EXE,
+                             CLASSIC_SDL_LIBDIR,
+                             STORM_SH};
     return paths;
 }
 
@@ -244,15 +229,6 @@ std::vector<std::string> environment_with(const Env& overrides,
     return entries;
 }
 
-std::vector<char*> pointers(std::vector<std::string>& strings) {
-    std::vector<char*> result;
-    for (std::string& s : strings) {
-        result.push_back(s.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
 std::optional<Ended> reap(pid_t pid, bool wait) {
     int status = 0;
     pid_t result;
@@ -280,14 +256,12 @@ Session::Session() {
         fail("mkdtemp " + dir_template);
     }
     dir = dir_template;
-    start_guard(*this);
     try {
         runtime_dir = dir + "/runtime";
         if (mkdir(runtime_dir.c_str(), 0700) != 0) {
             fail("mkdir " + runtime_dir);
         }
-        display = start_xvfb(xvfb);
-        tell_guard(*this, std::to_string(xvfb));
+        display = start_xvfb(*this);
     } catch (...) {
         end(); // no destructor runs for a session that never started
         throw;
@@ -308,12 +282,6 @@ void Session::end() {
     }
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
-    if (guard > 0) {
-        tell_guard(*this, "done");
-        close(guard_input);
-        reap(guard, true);
-        guard = -1;
-    }
 }
 
 std::string scratch(const Session& session, const std::string& name) {
@@ -349,8 +317,7 @@ void start_program(Session& session, const std::string& exe, const Env& env,
                             {{STDIN_FILENO, "/dev/null", O_RDONLY},
                              {STDOUT_FILENO, scratch(session, "stdout"), OUTPUT},
                              {STDERR_FILENO, scratch(session, "stderr"), OUTPUT}},
-                            SIGKILL, -1, -1, ignored_signals);
-    tell_guard(session, std::to_string(session.program));
+                            SIGKILL, -1, ignored_signals);
 }
 
 std::optional<Ended> wait_end(Session& session, Millis timeout) {

@@ -28,7 +28,6 @@ struct Built {
     std::string nomem;              // libtubeflight_nomem.so
     std::string send_wm_delete;     // the close-request helper
     std::string classic_sdl_libdir; // where classic SDL 1.2 is unpacked
-    std::string e2e_guard;          // cleans up after a test process that died
     std::string storm;              // scripts/lib/storm.sh, the storm of input
 };
 const Built& built();
@@ -57,17 +56,15 @@ struct Geometry {
 // most one program at a time. The program's stdout and stderr go to files in
 // the scratch directory; its XDG_RUNTIME_DIR and TMPDIR are a private folder
 // in it. Whatever still runs when the session ends is killed and the
-// directory removed, also when the test process dies of a signal or is
-// killed: its children get a parent-death signal, and a guard process
-// removes the directory.
+// directory removed. When the test process dies of a signal or is killed,
+// its children (the server, the program, the X tools) get a parent-death
+// signal, and the e2e tests' CTest fixture removes the directory.
 struct Session {
-    pid_t xvfb = -1;
+    pid_t xvfb = -1;     // scripts/with-xvfb, which ends the server with itself
     std::string display; // ":N"
     std::string dir;
     std::string runtime_dir; // mode 0700
     pid_t program = -1;
-    pid_t guard = -1;
-    int guard_input = -1;
 
     Session();
     ~Session();
@@ -86,8 +83,6 @@ bool file_exists(const std::string& path);
 // one name, the later).
 std::vector<std::string> environment_with(const Env& overrides,
                                           const std::vector<std::string>& removed = {});
-// The execve form of `strings`: pointers into them, then a null pointer.
-std::vector<char*> pointers(std::vector<std::string>& strings);
 
 // The end of child `pid`: waited for when `wait`, else nothing while it still
 // runs.
@@ -101,6 +96,12 @@ std::optional<Ended> reap(pid_t pid, bool wait);
 void start_program(Session& session, const std::string& exe, const Env& env = {},
                    const std::vector<int>& ignored_signals = {},
                    const std::vector<std::string>& args = {});
+
+// Starts `exe` with the environment `env` (NAME=value entries) as the leader
+// of a new session whose controlling terminal, stdin, stdout and stderr are
+// the terminal device `tty`. It is killed when the test process dies.
+pid_t start_on_terminal(const std::string& exe, std::vector<std::string> env,
+                        const std::string& tty);
 
 // Waits for the program to end; nothing if it still runs after `timeout`.
 std::optional<Ended> wait_end(Session& session, Millis timeout);
