@@ -9,8 +9,9 @@
 //
 // Times are wall-clock: the renderer's own threads do much of the work.
 #include "floor_draw.h"
-#include "gl_window.h"
 
+#include "app/shared_steps.h"
+#include "app/video_flags.h"
 #include "camera/camera.h"
 #include "geometry/tube_mesh.h"
 #include "render/draw_scene.h"
@@ -26,7 +27,7 @@ namespace {
 using DrawFunction = void (*)(const Camera&, const TubeMesh&);
 
 bool window_open() {
-    static const bool open = open_gl_window();
+    static const bool open = start_flight(WINDOWED_VIDEO_FLAGS);
     return open;
 }
 

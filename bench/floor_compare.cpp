@@ -7,9 +7,11 @@
 // Prints one line per view and a summary; exits 0 when every view matches
 // within the tolerance, 1 when one does not, 2 without a GL window.
 #include "floor_draw.h"
-#include "gl_window.h"
+#include "read_frame.h"
 
 #include "app/gl_state.h"
+#include "app/shared_steps.h"
+#include "app/video_flags.h"
 #include "camera/camera.h"
 #include "geometry/tube_mesh.h"
 #include "render/draw_scene.h"
@@ -60,7 +62,7 @@ FrameDifference compare(const std::vector<unsigned char>& a, const std::vector<u
 } // namespace
 
 int main(int, char**) {
-    if (!open_gl_window()) {
+    if (!start_flight(WINDOWED_VIDEO_FLAGS)) {
         std::fprintf(stderr, "tubeflight_floor_compare: no OpenGL window\n");
         return 2;
     }
@@ -85,9 +87,9 @@ int main(int, char**) {
             continue;
         }
         draw_scene(camera, mesh);
-        read_back_buffer(scene.data());
+        read_frame_rgb(scene.data());
         draw_floor(camera, mesh);
-        read_back_buffer(floor_frame.data());
+        read_frame_rgb(floor_frame.data());
 
         const FrameDifference d = compare(scene, floor_frame);
         const double differing_share = static_cast<double>(d.differing_pixels) / pixels;
@@ -107,6 +109,6 @@ int main(int, char**) {
                     match ? "ok" : "MISMATCH");
     }
     std::printf("%d views: %s\n", views, all_match ? "floor draws the same pixels" : "MISMATCH");
-    close_gl_window();
+    SDL_Quit();
     return all_match ? 0 : 1;
 }

@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "floor_draw.h"
 
+#include "render/draw_scene.h"
+
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 void draw_floor(const Camera& camera, const TubeMesh& mesh) {
-    // draw_scene's opening: clear, and look from the camera.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.target.x, camera.target.y,
-              camera.target.z, camera.up.x, camera.up.y, camera.up.z);
-
+    start_frame(camera);
     if (!mesh.triangles.empty()) {
         const Vertex* const vertices = mesh.vertices.data();
         glEnableClientState(GL_VERTEX_ARRAY);
@@ -25,6 +20,5 @@ void draw_floor(const Camera& camera, const TubeMesh& mesh) {
         glDisableClientState(GL_COLOR_ARRAY);
         glDisableClientState(GL_VERTEX_ARRAY);
     }
-    glPopMatrix();
-    glFlush();
+    end_frame();
 }

@@ -4,10 +4,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-namespace {
-
-// Clears the frame and sets the model-view matrix to look from the camera,
-// pushing the matrix that was there; draw_scene pops it when done.
 void start_frame(const Camera& camera) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
@@ -16,7 +12,12 @@ void start_frame(const Camera& camera) {
               camera.target.z, camera.up.x, camera.up.y, camera.up.z);
 }
 
-} // namespace
+void end_frame() {
+    glPopMatrix();
+    // Hand the frame to the renderer now, so that a renderer which only
+    // rasterises at a flush draws during the frame wait, not after it.
+    glFlush();
+}
 
 void draw_scene(const Camera& camera, const TubeMesh& mesh) {
     start_frame(camera);
@@ -36,8 +37,5 @@ void draw_scene(const Camera& camera, const TubeMesh& mesh) {
         glVertex3fv(&c.x);
     }
     glEnd();
-    glPopMatrix();
-    // Hand the frame to the renderer now, so that a renderer which only
-    // rasterises at a flush draws during the frame wait, not after it.
-    glFlush();
+    end_frame();
 }

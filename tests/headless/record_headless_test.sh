@@ -5,20 +5,19 @@
 # frames a second, each frame of the flight once and in order, put in place
 # only when whole; a run cut short by Ctrl-C leaves the last recording byte
 # for byte, says so and leaves no scratch file behind.
-# Usage: record_headless_test.sh RECORD_HEADLESS EXECUTABLE RECORDER PROBE SCRATCH
+# Usage: record_headless_test.sh RECORD_HEADLESS EXECUTABLE PROBE SCRATCH
 # (on an X display, which the recording then uses)
 set -euo pipefail
 
-if [[ $# -ne 5 || -z "$1" || -z "$2" || -z "$3" || -z "$4" || -z "$5" ]]; then
-  echo "usage: $0 RECORD_HEADLESS EXECUTABLE RECORDER PROBE SCRATCH" >&2
+if [[ $# -ne 4 || -z "$1" || -z "$2" || -z "$3" || -z "$4" ]]; then
+  echo "usage: $0 RECORD_HEADLESS EXECUTABLE PROBE SCRATCH" >&2
   exit 2
 fi
 record=$1
 exe=$2
-recorder=$3
-probe=$4
-mkdir -p "$5"
-work=$(mktemp -d "$5/record-XXXXXX")
+probe=$3
+mkdir -p "$4"
+work=$(mktemp -d "$4/record-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 out=$work/out
 lap=$out/lap.mp4
@@ -30,7 +29,7 @@ fail() {
 }
 
 # One lap.
-"$record" "$exe" "$lap" "$recorder" >"$work/first.txt" 2>&1 ||
+"$record" "$exe" "$lap" "$probe" >"$work/first.txt" 2>&1 ||
   fail "the recording failed: $(cat "$work/first.txt")"
 expected="recorded one lap, 360 frames, 640x480 at 62.5 fps, 0 duplicated and 0 dropped by ffmpeg, in $lap"
 [[ "$(cat "$work/first.txt")" == "$expected" ]] || fail "it said: $(cat "$work/first.txt")"
@@ -61,7 +60,7 @@ done
 # Ctrl-C in the middle of the next lap: SIGINT to the whole process group,
 # as a terminal sends it.
 before=$(sha256sum <"$lap")
-setsid env --default-signal=INT "$record" "$exe" "$lap" "$recorder" >"$work/cut.txt" 2>&1 &
+setsid env --default-signal=INT "$record" "$exe" "$lap" "$probe" >"$work/cut.txt" 2>&1 &
 group=$!
 sleep 2 # the lap takes 5.76 s or more
 kill -INT -- -"$group"

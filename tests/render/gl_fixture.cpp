@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "gl_fixture.h"
 
-#include "gl_window.h"
+#include "app/shared_steps.h"
+#include "app/video_flags.h"
+#include "read_frame.h"
 
 #include <GL/gl.h>
 
@@ -19,20 +21,20 @@
 }
 
 void GlWindow::SetUp() {
-    ASSERT_TRUE(open_gl_window()) << SDL_GetError();
+    ASSERT_TRUE(start_flight(WINDOWED_VIDEO_FLAGS)) << SDL_GetError();
     open_ = true;
 }
 
 void GlWindow::TearDown() {
     if (open_) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        close_gl_window();
+        SDL_Quit();
     }
 }
 
 std::vector<Rgb> GlWindow::read_back() const {
     std::vector<unsigned char> bytes(640 * 480 * 3);
-    read_back_buffer(bytes.data());
+    read_frame_rgb(bytes.data());
     std::vector<Rgb> pixels(640 * 480);
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
@@ -41,7 +43,5 @@ std::vector<Rgb> GlWindow::read_back() const {
 }
 
 Rgb GlWindow::probe(int x, int y) const {
-    unsigned char bytes[3] = {};
-    read_pixel(x, y, bytes);
-    return {bytes[0], bytes[1], bytes[2]};
+    return read_back()[static_cast<std::size_t>(y) * 640 + x];
 }

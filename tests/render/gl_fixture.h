@@ -17,8 +17,9 @@ struct Rgb {
                                        const char* tolerance_text, const Rgb& got, const Rgb& want,
                                        int tolerance);
 
-// The flight's GL window (common/gl_window.h), opened for each test
-// and checked for GL errors at its end, and reads of the back buffer.
+// The flight's window and GL state as its start-up makes them (start_flight),
+// for each test, checked for GL errors at its end; and reads of the back
+// buffer.
 class GlWindow : public ::testing::Test {
   protected:
     void SetUp() override;

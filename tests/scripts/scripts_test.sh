@@ -157,7 +157,7 @@ refuses scripts/with-xvfb ""
 refuses scripts/with-xvfb --screen "" true
 refuses data/icons/make-icons ""
 refuses .ci/run ""
-refuses tests/headless/record_headless_test.sh "" "" "" "" ""
+refuses tests/headless/record_headless_test.sh "" "" "" ""
 refuses tests/memcheck/memcheck_run.sh "" "" ""
 refuses tests/package/package_test.sh "" "" "" ""
 refuses debian/tests/flight ""

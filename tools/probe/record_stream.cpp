@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-// tubeflight_record_frames: loaded into the flight with LD_PRELOAD by
-// scripts/record-headless, it hands every frame the flight draws to a video
-// encoder, so that the recording holds one picture per frame of the flight
-// whatever the load: a grab of the screen at its own clock would repeat or
-// miss frames whenever the two clocks drift apart.
+// The recorder's stream: for scripts/record-headless, the probe hands every
+// frame the flight draws to a video encoder, so that the recording holds one
+// picture per frame of the flight whatever the load: a grab of the screen
+// at its own clock would repeat or miss frames whenever the two clocks drift
+// apart.
 //
 //   TUBEFLIGHT_RECORD_FD=N      the back buffer of each frame, read just
 //                               before its swap, is written to descriptor N
@@ -18,18 +18,17 @@
 // If the reader goes away early, the write raises SIGPIPE, which ends the
 // flight as it ends any writer to a closed pipe. Nothing else of the
 // program changes.
+#include "probe.h"
 #include "read_frame.h"
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <dlfcn.h>
-#include <unistd.h>
 #include <vector>
 
+namespace probe {
 namespace {
-
-constexpr int WIDTH = 640;
-constexpr int HEIGHT = 480;
 
 struct Recording {
     int fd = -1;
@@ -64,7 +63,10 @@ bool write_all(int fd, const unsigned char* bytes, std::size_t size) {
     return true;
 }
 
-void record_frame(Recording& recording) {
+} // namespace
+
+void record_frame() {
+    static Recording recording = start_recording();
     if (recording.fd < 0) {
         return;
     }
@@ -76,12 +78,4 @@ void record_frame(Recording& recording) {
     }
 }
 
-} // namespace
-
-extern "C" void SDL_GL_SwapBuffers(void) {
-    using Swap = void (*)();
-    static const Swap real = reinterpret_cast<Swap>(dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"));
-    static Recording recording = start_recording();
-    record_frame(recording);
-    real();
-}
+} // namespace probe

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
-// CLOCK_MONOTONIC now, in nanoseconds: the clock the probes stamp with, so
-// that their logs and the tests' own readings compare directly.
+// CLOCK_MONOTONIC now, in nanoseconds: the clock the probe and the exec
+// stamp note times with, so that their logs and the tests' own readings
+// compare directly.
 inline std::int64_t monotonic_ns() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);

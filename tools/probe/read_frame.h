@@ -5,8 +5,8 @@
 #include <GL/glext.h>
 
 // Reads the 640x480 frame the program has just drawn into `rgb` (640 * 480 * 3
-// bytes, packed RGB, bottom row first), for the preload libraries that watch
-// or record the flight. The colour buffer is read from whatever framebuffer
+// bytes, packed RGB, bottom row first), for the probe's captures and stream,
+// the GL tests and the floor check. The colour buffer is read from whatever framebuffer
 // is bound for reading: the window's back buffer, or the off-screen one that
 // sdl12-compat draws into when it scales. Pixel-store and read-buffer state
 // are put back afterwards, so the program sees no change.
