@@ -2,7 +2,7 @@
 # Cross build to 64-bit ARM (Debian's arm64, aarch64-linux-gnu) on a Debian
 # machine of another architecture, against the arm64 libraries installed
 # beside the machine's own (multiarch; scripts/install-deps cross-arm64):
-#   cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-arm64.cmake
+#   cmake --preset arm64
 # Test programs, those that gtest_discover_tests runs at build time
 # included, run under qemu-user; the arm64 dynamic loader and libraries are
 # found in their multiarch places under /.

@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Cross build to 64-bit Windows (x86_64-w64-mingw32) with Debian's MinGW-w64,
 # against SDL 1.2 for Windows as scripts/fetch-windows-sdl builds it:
-#   scripts/fetch-windows-sdl
-#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-windows.cmake
+#   sdl=$(scripts/fetch-windows-sdl)
+#   cmake --preset windows -DTUBEFLIGHT_WINDOWS_SDL="$sdl"
 # TUBEFLIGHT_WINDOWS_SDL names the folder it installed SDL into (the one it
 # prints). The executables link the MinGW runtime statically, so SDL.dll is
 # the only library they need beside Windows' own. Test programs, those that

@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# The browser build (configured with `emcmake cmake`): tubeflight-web, the
+# The browser build (the preset web, with Emscripten): tubeflight-web, the
 # flight's geometry, camera, drawing and start-up code with the browser shell
 # of src/web, as a static site in <build>/site: index.html, tubeflight-web.js
 # and tubeflight-web.wasm.
