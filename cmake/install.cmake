@@ -31,7 +31,9 @@ set(staged ${CMAKE_CURRENT_BINARY_DIR}/installed)
 # Manual page: one page for both executables; tubeflight-fs.6 points at it.
 # Each language of po/ has its own, translated by po4a as far as its
 # catalogue goes (the NAME, SYNOPSIS and WARNING sections; the rest stays in
-# English), in man's folder for that language.
+# English), in man's folder for that language. po4a-translate says on
+# every run that it is deprecated in favour of po4a(1), which would take
+# over the catalogues and their template; it translates one page as asked.
 configure_file(${PROJECT_SOURCE_DIR}/data/tubeflight.6.in ${staged}/man/tubeflight.6 @ONLY)
 file(CREATE_LINK tubeflight.6 ${staged}/man/tubeflight-fs.6 SYMBOLIC)
 install(FILES ${staged}/man/tubeflight.6 ${staged}/man/tubeflight-fs.6
