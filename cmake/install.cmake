@@ -27,6 +27,7 @@ set(TUBEFLIGHT_HOMEPAGE "https://c-seed-6176c425.example/tubeflight"
 set(TUBEFLIGHT_SCREENSHOT_URL "${TUBEFLIGHT_HOMEPAGE}/docs/flight.png")
 # Files made from templates, all under one directory of the build tree.
 set(staged ${CMAKE_CURRENT_BINARY_DIR}/installed)
+file(MAKE_DIRECTORY ${staged}/applications ${staged}/metainfo)
 
 # Manual page: one page for both executables; tubeflight-fs.6 points at it.
 # Each language of po/ has its own, translated by po4a as far as its
