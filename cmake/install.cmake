@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Installs the executables, the manual page, the desktop entries, the icons
-# and the AppStream metadata. The Debian package (debian/) is built by
+# and the AppStream metadata, the texts in every language of po/
+# (cmake/translations.cmake). The Debian package (debian/) is built by
 # debhelper from these same rules; it strips, compresses and adds the
 # copyright file and changelog itself.
 #
@@ -26,18 +27,45 @@ set(TUBEFLIGHT_HOMEPAGE "https://c-seed-6176c425.example/tubeflight"
 set(TUBEFLIGHT_SCREENSHOT_URL "${TUBEFLIGHT_HOMEPAGE}/docs/flight.png")
 # Files made from templates, all under one directory of the build tree.
 set(staged ${CMAKE_CURRENT_BINARY_DIR}/installed)
+file(MAKE_DIRECTORY ${staged}/applications ${staged}/metainfo)
 
 # Manual page: one page for both executables; tubeflight-fs.6 points at it.
+# Each language of po/ has its own, translated by po4a as far as its
+# catalogue goes (the NAME, SYNOPSIS and WARNING sections; the rest stays in
+# English), in man's folder for that language. po4a-translate says on
+# every run that it is deprecated in favour of po4a(1), which would take
+# over the catalogues and their template; it translates one page as asked.
 configure_file(${PROJECT_SOURCE_DIR}/data/tubeflight.6.in ${staged}/man/tubeflight.6 @ONLY)
 file(CREATE_LINK tubeflight.6 ${staged}/man/tubeflight-fs.6 SYMBOLIC)
 install(FILES ${staged}/man/tubeflight.6 ${staged}/man/tubeflight-fs.6
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+set(translated)
+foreach(language ${TUBEFLIGHT_LANGUAGES})
+  set(page ${staged}/man/${language}/tubeflight.6)
+  add_custom_command(OUTPUT ${page}
+    COMMAND po4a-translate --format man --option untranslated=TH --master-charset UTF-8
+            --master ${staged}/man/tubeflight.6 --po ${TUBEFLIGHT_PO_DIR}/${language}.po
+            --localized ${page} --keep 0
+    DEPENDS ${staged}/man/tubeflight.6 ${TUBEFLIGHT_PO_DIR}/${language}.po VERBATIM)
+  file(MAKE_DIRECTORY ${staged}/man/${language})
+  file(CREATE_LINK tubeflight.6 ${staged}/man/${language}/tubeflight-fs.6 SYMBOLIC)
+  install(FILES ${page} ${staged}/man/${language}/tubeflight-fs.6
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/${language}/man6)
+  list(APPEND translated ${page})
+endforeach()
 
-# Desktop entries and icons, named by the AppStream id.
+# Desktop entries and icons, named by the AppStream id. The entries get
+# their texts in every language of po/ from msgfmt.
 foreach(name tubeflight tubeflight-fs)
   string(REPLACE tubeflight ${TUBEFLIGHT_APP_ID} entry ${name})
-  configure_file(${PROJECT_SOURCE_DIR}/data/${name}.desktop.in ${staged}/applications/${entry}.desktop @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/data/${name}.desktop.in ${staged}/templates/${entry}.desktop @ONLY)
+  add_custom_command(OUTPUT ${staged}/applications/${entry}.desktop
+    COMMAND msgfmt --desktop --template=${staged}/templates/${entry}.desktop -d ${TUBEFLIGHT_PO_DIR}
+            -o ${staged}/applications/${entry}.desktop
+    DEPENDS ${staged}/templates/${entry}.desktop ${TUBEFLIGHT_PO_DIR}/LINGUAS ${TUBEFLIGHT_CATALOGUES}
+    VERBATIM)
   install(FILES ${staged}/applications/${entry}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  list(APPEND translated ${staged}/applications/${entry}.desktop)
 endforeach()
 foreach(size 48x48 128x128)
   install(FILES ${PROJECT_SOURCE_DIR}/data/icons/${size}/tubeflight.png
@@ -45,8 +73,16 @@ foreach(size 48x48 128x128)
           RENAME ${TUBEFLIGHT_APP_ID}.png)
 endforeach()
 
-# AppStream metadata.
-configure_file(${PROJECT_SOURCE_DIR}/data/tubeflight.metainfo.xml.in
-               ${staged}/metainfo/${TUBEFLIGHT_APP_ID}.metainfo.xml @ONLY)
-install(FILES ${staged}/metainfo/${TUBEFLIGHT_APP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# AppStream metadata, its texts in every language of po/ merged in by
+# msgfmt with AppStream's own translation rules (its metainfo.its).
+set(metainfo ${TUBEFLIGHT_APP_ID}.metainfo.xml)
+configure_file(${PROJECT_SOURCE_DIR}/data/tubeflight.metainfo.xml.in ${staged}/templates/${metainfo} @ONLY)
+add_custom_command(OUTPUT ${staged}/metainfo/${metainfo}
+  COMMAND msgfmt --xml --template=${staged}/templates/${metainfo} -d ${TUBEFLIGHT_PO_DIR}
+          -o ${staged}/metainfo/${metainfo}
+  DEPENDS ${staged}/templates/${metainfo} ${TUBEFLIGHT_PO_DIR}/LINGUAS ${TUBEFLIGHT_CATALOGUES}
+  VERBATIM)
+install(FILES ${staged}/metainfo/${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+list(APPEND translated ${staged}/metainfo/${metainfo})
+
+add_custom_target(translated-data ALL DEPENDS ${translated})

@@ -102,8 +102,9 @@ description=$(control Description)
   fail "package description has no flashing-light warning"
 pass "control fields checked"
 
-# Contents: the programs, the metadata and Debian's documentation, owned by
-# root, with nothing from the build tree besides.
+# Contents: the programs, the metadata, the manual page in every language
+# and Debian's documentation, owned by root, with nothing from the build
+# tree besides.
 begin
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort >"$work/packaged"
 app_id=$(sed -n 's|.*/usr/share/metainfo/\(.*\)\.metainfo\.xml$|\1|p' "$work/packaged")
@@ -119,6 +120,10 @@ lrwxrwxrwx root/root ./usr/share/man/man6/tubeflight-fs.6.gz
 -rw-r--r-- root/root ./usr/share/metainfo/$app_id.metainfo.xml
 -rw-r--r-- root/root ./usr/share/doc/tubeflight/changelog.gz
 -rw-r--r-- root/root ./usr/share/doc/tubeflight/copyright
+$(for language in ar de es fr it ja pt_BR zh_CN; do
+  echo "-rw-r--r-- root/root ./usr/share/man/$language/man6/tubeflight.6.gz"
+  echo "lrwxrwxrwx root/root ./usr/share/man/$language/man6/tubeflight-fs.6.gz"
+done)
 EXPECTED
 diff -u "$work/expected" "$work/packaged" >&2 || fail "package contents differ from the expected files"
 pass "package contents checked"
