@@ -9,7 +9,8 @@
 #                                          from data/windows/NSIS.template.in
 # Both hold the two executables (stripped), SDL.dll (stripped), the
 # licences, SDL's source offer and a short README.txt (CRLF line ends, for
-# Windows' Notepad), all at the top of the package's folder.
+# Windows' Notepad; the warning in every language of po/), all at the top
+# of the package's folder. The installer speaks those languages too.
 
 set(TUBEFLIGHT_WINDOWS_PACKAGE tubeflight-${PROJECT_VERSION}-windows-x86_64)
 set(TUBEFLIGHT_WINDOWS_SETUP tubeflight-${PROJECT_VERSION}-setup)
