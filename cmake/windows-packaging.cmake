@@ -9,7 +9,8 @@
 #                                          from data/windows/NSIS.template.in
 # Both hold the two executables (stripped), SDL.dll (stripped), the
 # licences, SDL's source offer and a short README.txt (CRLF line ends, for
-# Windows' Notepad), all at the top of the package's folder.
+# Windows' Notepad; the warning in every language of po/), all at the top
+# of the package's folder. The installer speaks those languages too.
 
 set(TUBEFLIGHT_WINDOWS_PACKAGE tubeflight-${PROJECT_VERSION}-windows-x86_64)
 set(TUBEFLIGHT_WINDOWS_SETUP tubeflight-${PROJECT_VERSION}-setup)
@@ -49,7 +50,14 @@ unset(text)
 # not those of the lists and patches put into it.
 configure_file(data/windows/SDL-SOURCE.txt.in ${texts}/SDL-SOURCE.lf.txt @ONLY NEWLINE_STYLE UNIX)
 configure_file(${texts}/SDL-SOURCE.lf.txt ${texts}/SDL-SOURCE.txt @ONLY NEWLINE_STYLE WIN32)
-configure_file(data/windows/README.txt.in ${texts}/README.txt @ONLY NEWLINE_STYLE WIN32)
+# README.txt: its warning in every language of po/ (cmake/windows-texts.cmake),
+# in UTF-8 with a byte order mark (README.txt.in begins with it), which
+# Notepad needs to tell UTF-8 from the system's code page before Windows 10.
+# Twice, as SDL-SOURCE.txt, for the line ends of the warnings.
+set(TUBEFLIGHT_WINDOWS_TEXTS ${texts})
+include(cmake/windows-texts.cmake)
+configure_file(data/windows/README.txt.in ${texts}/README.lf.txt @ONLY NEWLINE_STYLE UNIX)
+configure_file(${texts}/README.lf.txt ${texts}/README.txt @ONLY NEWLINE_STYLE WIN32)
 
 # Everything at the top of the package's folder.
 install(TARGETS tubeflight tubeflight-fs RUNTIME DESTINATION .)
@@ -101,6 +109,9 @@ set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackStage.cmake)
 find_program(TUBEFLIGHT_ZIP zip REQUIRED)
 configure_file(data/windows/CPackZip.cmake.in ${CMAKE_BINARY_DIR}/CPackZip.cmake @ONLY)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/CPackZip.cmake)
+# The installer's languages and texts (cmake/windows-texts.cmake), which
+# NSIS.template.in includes.
+set(CPACK_TUBEFLIGHT_TEXTS_NSH ${TUBEFLIGHT_WINDOWS_TEXTS_NSH})
 # The installer's script: CPack looks for NSIS.template.in on the module
 # path before its own.
 list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/data/windows)

@@ -15,9 +15,13 @@ prefix is private, under the build tree, and asks for no download.
   windows_test.py fullscreen EXE --prefix DIR
       the full-screen program covers the screen, flies at 62.5 frames a
       second and gives the screen back when it ends
-  windows_test.py packages ZIP INSTALLER --prefix DIR
-      the zip's programs run from any folder; a silent install into a fresh
-      prefix flies, and a silent uninstall leaves the prefix as it was
+  windows_test.py packages ZIP INSTALLER --prefix DIR --version VERSION
+      the zip's programs run from any folder, its README.txt warns in every
+      language; a silent install into a fresh prefix flies, and a silent
+      uninstall leaves the prefix as it was; so do installs through the
+      installer's pages in German (chosen in its language dialog, which
+      offers the nine languages), Arabic and Chinese (remembered from an
+      earlier install), each with the warning in that language
 """
 import argparse
 import getpass
@@ -47,12 +51,22 @@ STORM = os.path.join(SCRIPTS, 'lib', 'storm.sh')
 # (+win).
 SWAP = re.compile(r'^(\d+)\.(\d{3}):(?:[0-9a-f]+:)+trace:wgl:\w*SwapBuffers')
 TEXT = re.compile(r'trace:win:set_window_text L"([^"]*)"')
+# The items of a list or a combo box's list (+listbox).
+ITEM = re.compile(r'trace:listbox:\w+ \[\w+\]: added item \d+ L"([^"]*)"')
+# Wine's escapes in a traced text: \\, \", \n, \r, \t and \XXXX for a
+# character beyond ASCII.
+ESCAPE = re.compile(r'\\(\\|"|n|r|t|[0-9a-f]{4})')
 # What Wine writes on the standard error of a program that crashed, before it
 # starts its debugger (which leaves keys of its own in the registry).
 CRASH = 'wine: Unhandled'
 
 failures = []
 held = None  # while a round may be tried again: its checks, not yet reported
+
+
+def traced_text(text):
+    plain = {'\\': '\\', '"': '"', 'n': '\n', 'r': '\r', 't': '\t'}
+    return ESCAPE.sub(lambda m: plain.get(m[1]) or chr(int(m[1], 16)), text)
 
 
 def check(condition, message):
@@ -105,6 +119,7 @@ class Flight:
         self.swaps = []  # milliseconds of Wine's clock, one per swap
         self.arrivals = []  # seconds of this test's clock, as each swap's line came
         self.texts = []  # window texts set, repeats left out
+        self.items = []  # items put into lists
         self.crashes = []  # Wine's reports of an unhandled exception
         self.lock = threading.Lock()
         self.process = subprocess.Popen(
@@ -126,8 +141,11 @@ class Flight:
                 if line.startswith(CRASH):
                     self.crashes.append(line.strip())
                 text = TEXT.search(line)
-                if text and (not self.texts or self.texts[-1] != text[1]):
-                    self.texts.append(text[1])
+                if text and (not self.texts or self.texts[-1] != traced_text(text[1])):
+                    self.texts.append(traced_text(text[1]))
+                item = ITEM.search(line)
+                if item:
+                    self.items.append(traced_text(item[1]))
 
     def frames(self):
         with self.lock:
@@ -393,6 +411,32 @@ def test_fullscreen(args):
 PACKAGE_FILES = ['LICENSE.txt', 'README.txt', 'SDL-LICENSE.txt', 'SDL-SOURCE.txt', 'SDL.dll',
                  'tubeflight-fs.exe', 'tubeflight.exe']
 UNINSTALL_KEY = r'[Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tubeflight]'
+# README.txt's warning in each language: its first sentence and how to end
+# the flight.
+README_WARNINGS = {
+    'en': ('WARNING: the flight flashes.', 'Escape ends the flight at any moment.'),
+    'ar': ('تحذير: الطيران يومض.', 'يوقف مفتاح Esc الطيران في أي لحظة.'),
+    'de': ('WARNUNG: Der Flug erzeugt Lichtblitze.', 'Die Escape-Taste (Esc) beendet den Flug jederzeit.'),
+    'es': ('ADVERTENCIA: el vuelo produce destellos.',
+           'La tecla Escape detiene el vuelo en cualquier momento.'),
+    'fr': ('AVERTISSEMENT\u00a0: le vol produit des flashs lumineux.',
+           'La touche Échap arrête le vol à tout\r\nmoment.'),
+    'it': ('AVVERTENZA: il volo lampeggia.', 'Il tasto Esc termina il volo in\r\nqualsiasi momento.'),
+    'ja': ('警告：この飛行映像は点滅します。', 'Escキーでいつでも飛行を終了できます。'),
+    'pt_BR': ('AVISO: o voo pisca.', 'A tecla Esc encerra o voo a qualquer\r\nmomento.'),
+    'zh_CN': ('警告：飞行画面会闪烁。', '随时按 Esc 键即可结束飞行。'),
+}
+# The languages the installer's dialog offers, in NSIS's names.
+LANGUAGES = ['English', 'العربية', 'Deutsch', 'Español', 'Français', 'Italiano', '日本語',
+             'Português Brasileiro', '中文(简体)']
+# The installer in a language: Windows' id of it, the start of the warning
+# on its last page and the Start-menu entry of the full-screen program.
+INSTALLER_TEXTS = {
+    'en': ('1033', 'Warning: the flight flashes.', 'tubeflight (full screen).lnk'),
+    'de': ('1031', 'Warnung: Der Flug erzeugt Lichtblitze.', 'tubeflight (Vollbild).lnk'),
+    'ar': ('1025', 'تحذير: الطيران يومض.', 'tubeflight (ملء الشاشة).lnk'),
+    'zh_CN': ('2052', '警告：飞行画面会闪烁。', 'tubeflight (全屏).lnk'),
+}
 
 
 def check_executable(path):
@@ -454,8 +498,14 @@ def test_packages(args):
             check_executable(os.path.join(unpacked, folder, name))
     with open(os.path.join(unpacked, folder, 'README.txt'), 'rb') as f:
         readme = f.read()
-    check(b'\r\n' in readme, 'README.txt has Windows line ends')
-    check(b'WARNING: the flight flashes' in readme, 'README.txt warns of the flashing light')
+    check(b'\r\n' in readme and readme.count(b'\n') == readme.count(b'\r\n'),
+          'README.txt has Windows line ends')
+    check(readme.startswith(b'\xef\xbb\xbf'), 'README.txt begins with a byte order mark')
+    readme = readme.decode('utf-8', errors='replace')
+    for language, (first, stop) in README_WARNINGS.items():
+        start = readme.find(first)
+        check(0 <= start < readme.find(stop, start),
+              f'README.txt warns of the flashing light in {language}: {first!r} ... {stop!r}')
     crashes = fly_installed(os.path.join(unpacked, folder, 'tubeflight.exe'), args.prefix,
                             cwd=args.work)
     check(not crashes, f'the zip\'s program did not crash: {crashes}')
@@ -474,33 +524,86 @@ def test_packages(args):
 
     wine('cmd', '/c', 'exit')
     user = getpass.getuser()
-    modes = [('/AllUsers', ('Program Files',), 'system.reg'),
-             ('/CurrentUser', ('users', user, 'AppData', 'Local', 'Programs'), 'user.reg')]
+    all_users = (('Program Files',), 'system.reg')
+    current_user = (('users', user, 'AppData', 'Local', 'Programs'), 'user.reg')
 
-    def install_round(mode, place, hive):
+    def silent(mode):
+        def install():
+            return wine(installer, '/S', mode).returncode
+        return install
+
+    def through_pages(language, choose=False):
+        """The installer's pages, each taken with Return (Next, I agree,
+        Install, Finish; the box that would start the flight stays clear):
+        in German chosen in the language dialog, or in a language that an
+        earlier install is taken to have left in the registry."""
+        def install():
+            if not choose:
+                wine('reg', 'add', r'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\tubeflight',
+                     '/v', 'Language', '/d', INSTALLER_TEXTS[language][0], '/f')
+            setup = Flight(installer, fresh, trace='+win,+listbox')
+            if choose:
+                dialog = until(lambda: xdotool_search('^Installer Language$'), 60)
+                until(lambda: len(setup.items) >= len(LANGUAGES), 5)
+                check(dialog is not None and sorted(setup.items) == sorted(LANGUAGES),
+                      f'the language dialog offers {LANGUAGES}: {setup.items}')
+                if dialog:
+                    # D: the first language whose name begins with it, Deutsch.
+                    subprocess.run(['xdotool', 'windowactivate', '--sync', dialog],
+                                   capture_output=True)
+                    subprocess.run(['xdotool', 'key', 'D'], check=True)
+                    time.sleep(0.5)
+                    subprocess.run(['xdotool', 'key', 'Return'], check=True)
+            deadline = time.monotonic() + 120
+            while setup.process.poll() is None and time.monotonic() < deadline:
+                window = xdotool_search(r'tubeflight ' + re.escape(args.version))
+                if window:
+                    subprocess.run(['xdotool', 'windowactivate', '--sync', window],
+                                   capture_output=True)
+                    subprocess.run(['xdotool', 'key', 'Return'], capture_output=True)
+                time.sleep(1.5)
+            status = setup.wait(10)
+            crashes.extend(f'installer: {line}' for line in setup.crashes)
+            warning = INSTALLER_TEXTS[language][1]
+            with setup.lock:
+                shown = [text for text in setup.texts if text.startswith(warning[:8])]
+            check(any(text.startswith(warning) for text in shown),
+                  f'{language}: the last page warns of the flashing light: {shown}')
+            return status
+        return install
+
+    rounds = [('/S /AllUsers', silent('/AllUsers'), all_users, 'en'),
+              ('/S /CurrentUser', silent('/CurrentUser'), current_user, 'en'),
+              ('German pages', through_pages('de', choose=True), all_users, 'de'),
+              ('Arabic pages', through_pages('ar'), all_users, 'ar'),
+              ('Chinese pages', through_pages('zh_CN'), all_users, 'zh_CN')]
+
+    def install_round(name, install, place, hive, language):
         """Installs, flies and uninstalls in `fresh`; returns the crashes seen."""
         nonlocal crashes
         crashes = []
         before = prefix_state(fresh)
-        check(wine(installer, '/S', mode).returncode == 0, f'the silent install {mode} succeeds')
+        check(install() == 0, f'{name}: the install succeeds')
         installed = prefix_state(fresh)
         folder = os.path.join(fresh, 'drive_c', *place, 'tubeflight')
         files = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
         check(files == sorted(PACKAGE_FILES + ['uninstall.exe']),
-              f'{mode}: it installed into {os.path.relpath(folder, fresh)}: {files}')
+              f'{name}: it installed into {os.path.relpath(folder, fresh)}: {files}')
+        language_id, _, full_screen = INSTALLER_TEXTS[language]
         menu = [path for path in installed[0] - before[0] if path.endswith('.lnk')]
         check(sorted(os.path.basename(path) for path in menu)
-              == ['tubeflight (full screen).lnk', 'tubeflight.lnk'],
-              f'{mode}: both programs are in the Start menu: {menu}')
+              == sorted([full_screen, 'tubeflight.lnk']),
+              f'{name}: both programs are in the Start menu: {menu}')
         with open(os.path.join(fresh, hive), errors='replace') as f:
             registry = f.read()
         entry = registry[registry.find(UNINSTALL_KEY):].split('\n\n')[0]
         check(UNINSTALL_KEY in registry and '"DisplayVersion"="' + args.version + '"' in entry
-              and '"UninstallString"=' in entry,
-              f'{mode}: "Apps" lists it in {hive} with its version and uninstaller: {entry!r}')
+              and '"UninstallString"=' in entry and f'"Language"="{language_id}"' in entry,
+              f'{name}: "Apps" lists it in {hive} with its version, uninstaller and '
+              f'language: {entry!r}')
         crashes += fly_installed(os.path.join(folder, 'tubeflight.exe'), fresh, cwd=args.work)
         check(wine(os.path.join(folder, 'uninstall.exe'), '/S').returncode == 0,
-              f'{mode}: the silent uninstall succeeds')
+              f'{name}: the silent uninstall succeeds')
         # The uninstaller runs from a copy of itself in the user's temporary
         # folder, which it leaves for Windows to delete when it next starts,
         # in a folder of its own that is left to the clean-up of temporary
@@ -513,10 +616,10 @@ def test_packages(args):
         left = sorted(path for path in after[0] ^ before[0]
                       if not (path.startswith(temporary)
                               and os.path.isdir(os.path.join(fresh, path))))
-        check(not left, f'{mode}: no file is left or gone (empty temporary folders aside): {left}')
-        check(not crashes, f'{mode}: no program crashed: {crashes}')
+        check(not left, f'{name}: no file is left or gone (empty temporary folders aside): {left}')
+        check(not crashes, f'{name}: no program crashed: {crashes}')
         check(after[1] == before[1],
-              f'{mode}: no registry key is left or gone: {sorted(after[1] ^ before[1])}')
+              f'{name}: no registry key is left or gone: {sorted(after[1] ^ before[1])}')
         return crashes
 
     # Wine's run of the installer has crashed now and then in a thread of
@@ -524,17 +627,23 @@ def test_packages(args):
     # (about once in 25 rounds, a page fault near address 0). A round with a
     # crash in it is said so and tried once more; a second crash fails it.
     global held
-    for mode, place, hive in modes:
+    for name, install, (place, hive), language in rounds:
         held = []
-        crashed = install_round(mode, place, hive)
+        crashed = install_round(name, install, place, hive, language)
         checks, held = held, None
         if crashed:
-            print(f'note: {mode}: a program crashed under Wine, so the round is tried once '
+            print(f'note: {name}: a program crashed under Wine, so the round is tried once '
                   f'more: {crashed}', flush=True)
-            install_round(mode, place, hive)
+            install_round(name, install, place, hive, language)
         else:
             for condition, message in checks:
                 check(condition, message)
+
+
+def xdotool_search(name):
+    ids = subprocess.run(['xdotool', 'search', '--name', name], capture_output=True,
+                         text=True).stdout.split()
+    return ids[0] if ids else None
 
 
 def main():
