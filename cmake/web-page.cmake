@@ -13,8 +13,8 @@ file(MAKE_DIRECTORY ${WORK_DIR})
 set(catalogues "")
 foreach(language IN LISTS languages)
   execute_process(
-    COMMAND ${MSGGREP} --location=src/web/messages.js ${SOURCE_DIR}/po/${language}.po
-    COMMAND ${MSGATTRIB} --translated --no-fuzzy -o ${WORK_DIR}/${language}.po
+    COMMAND ${MSGGREP} --force-po --location=src/web/messages.js ${SOURCE_DIR}/po/${language}.po
+    COMMAND ${MSGATTRIB} --force-po --translated --no-fuzzy -o ${WORK_DIR}/${language}.po
     COMMAND_ERROR_IS_FATAL ANY)
   # Debian's po2json runs on Node.js, which finds Debian's modules only there.
   execute_process(
