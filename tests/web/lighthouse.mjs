@@ -22,8 +22,9 @@ after(() => server?.close());
 
 for (const language of ['en-US', 'ar']) {
   test(`Lighthouse scores 100 in every category for a phone in ${language}`, async () => {
-    // The page takes its language from the browser's, as a visitor's would.
-    const browser = await launchChromium([`--lang=${language}`]);
+    // The page takes its language from the browser's, as a visitor's would
+    // (headless Chromium takes it from --accept-lang).
+    const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`]);
     try {
       const port = Number(new URL(browser.wsEndpoint()).port);
       const { lhr } = await lighthouse(`${server.url}index.html`,
