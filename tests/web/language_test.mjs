@@ -25,8 +25,14 @@ after(async () => {
   server?.close();
 });
 
+// The page shows its texts once its language's translations have come.
+function textsShown(page, start) {
+  return page.waitForFunction((text) => !document.getElementById('texts').hidden &&
+    document.getElementById('start').textContent === text, { timeout: 10000, polling: 20 }, start);
+}
+
 // What the page shows: its language and direction, the texts a reader meets
-// first, where the Start button sits, and whether it is wider than the screen.
+// first, the Start button's edges, and whether it is wider than the screen.
 function shown(page) {
   return page.evaluate(() => {
     const start = document.getElementById('start').getBoundingClientRect();
@@ -38,7 +44,7 @@ function shown(page) {
       end: document.getElementById('end').textContent,
       status: document.getElementById('status').textContent,
       description: document.querySelector('meta[name="description"]').content,
-      startLeftRight: [start.left, start.right].map(Math.round),
+      startEdges: { left: Math.round(start.left), right: Math.round(start.right) },
       pageWidth: document.documentElement.scrollWidth,
       frames: window.flight.frames,
     };
@@ -63,23 +69,25 @@ test('Japanese and Arabic Chromium: the warning and buttons in that language bef
       warning: ['光の点滅', '画像全体', '1 秒間に 3 回を超える', '光過敏性てんかん',
         '点滅する光の影響を受ける方は見ないでください', 'Esc または「フライト終了」ですぐに止まります'],
       status: '警告を読んでから「フライト開始」を押すと飛び始めます。', description: /^結び目の形をした/,
-      startLeftRight: [16, 104] },
+      startEdge: ['left', 16] },
     ar: { lang: 'ar', dir: 'rtl', start: 'بدء الرحلة', end: 'إنهاء الرحلة',
       warning: ['ضوء وامض', 'الصورة كلها', 'أكثر من 3 مرات في الثانية', 'الصرع الحساس للضوء',
         'تتأثر بالضوء الوامض', 'يوقفها Esc أو «إنهاء الرحلة» فورًا'],
       status: 'اقرأ التحذير، ثم اضغط «بدء الرحلة» لتنطلق.', description: /^رحلة سريعة/,
-      startLeftRight: [276, 374] },
+      startEdge: ['right', 374] },
   };
   for (const [language, want] of Object.entries(expected)) {
     const { chromium, page } = await openIn(language);
     try {
+      await textsShown(page, want.start);
       const got = await shown(page);
       assert.deepEqual([got.lang, got.dir, got.start, got.end, got.status, got.frames],
         [want.lang, want.dir, want.start, want.end, want.status, 0], language);
       for (const words of want.warning) assert.ok(got.warning.includes(words), `${language}: ${words}`);
       assert.match(got.description, want.description);
-      // Arabic puts the button at the right, where a line of it starts.
-      assert.deepEqual(got.startLeftRight, want.startLeftRight, `${language}: Start button`);
+      // The Start button stands where a line starts: at the right in Arabic.
+      const [edge, at] = want.startEdge;
+      assert.equal(got.startEdges[edge], at, `${language}: Start button's ${edge} edge`);
       assert.ok(got.pageWidth <= 390, `${language}: ${got.pageWidth} pixels wide`);
     } finally {
       await chromium.close();
@@ -111,21 +119,22 @@ test('every language fits a 390-pixel-wide phone; one picked by hand is kept ove
   assert.deepEqual(menu, [['en', 'English', 'en'], ['ar', 'العربية', 'ar'], ['de', 'Deutsch', 'de'],
     ['es', 'Español', 'es'], ['fr', 'Français', 'fr'], ['it', 'Italiano', 'it'], ['ja', '日本語', 'ja'],
     ['pt_BR', 'Português (Brasil)', 'pt-BR'], ['zh_CN', '简体中文', 'zh-CN']]);
-  const starts = [];
-  for (const [code] of menu) {
+  const starts = ['Start flight', 'بدء الرحلة', 'Flug starten', 'Iniciar vuelo', 'Lancer le vol',
+    'Avvia volo', 'フライト開始', 'Iniciar voo', '开始飞行'];
+  for (const [i, [code]] of menu.entries()) {
     await page.select('#language', code);
-    const got = await shown(page);
-    starts.push(got.start);
-    assert.ok(got.pageWidth <= 390, `${code}: ${got.pageWidth} pixels wide`);
+    await textsShown(page, starts[i]);
+    const { pageWidth } = await shown(page);
+    assert.ok(pageWidth <= 390, `${code}: ${pageWidth} pixels wide`);
   }
-  assert.deepEqual(starts, ['Start flight', 'بدء الرحلة', 'Flug starten', 'Iniciar vuelo',
-    'Lancer le vol', 'Avvia volo', 'フライト開始', 'Iniciar voo', '开始飞行']);
 
   // The status line follows the language, and the choice outlives the page.
   await page.select('#language', 'de');
+  await textsShown(page, 'Flug starten');
   assert.equal((await shown(page)).status,
     'Lesen Sie die Warnung und drücken Sie dann „Flug starten“, um zu fliegen.');
   await page.reload();
+  await textsShown(page, 'Flug starten');
   const got = await shown(page);
   assert.deepEqual([got.lang, got.start, await page.$eval('#language', (e) => e.value)],
     ['de', 'Flug starten', 'de']);
