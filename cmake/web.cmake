@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: MIT
 # The browser build (the preset web, with Emscripten): tubeflight-web, the
 # flight's geometry, camera, drawing and start-up code with the browser shell
-# of src/web, as a static site in <build>/site: index.html, tubeflight-web.js
-# and tubeflight-web.wasm.
+# of src/web, as a static site in <build>/site: index.html, its texts'
+# translations from po/ in messages/, tubeflight-web.js and
+# tubeflight-web.wasm.
 
 set(TUBEFLIGHT_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 
@@ -46,10 +47,25 @@ set_target_properties(tubeflight-web PROPERTIES
   # from Debian does not look for.
   RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
 
-# The page is ours, not emcc's: copied as written.
-add_custom_command(OUTPUT ${TUBEFLIGHT_SITE_DIR}/index.html
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/src/web/index.html
-          ${TUBEFLIGHT_SITE_DIR}/index.html
-  DEPENDS ${PROJECT_SOURCE_DIR}/src/web/index.html
+# The page is ours, not emcc's: src/web/index.html with its texts put in,
+# and their translations from po/ beside it in messages/
+# (cmake/web-page.cmake).
+find_program(TUBEFLIGHT_MSGGREP msggrep REQUIRED)
+find_program(TUBEFLIGHT_MSGATTRIB msgattrib REQUIRED)
+find_program(TUBEFLIGHT_PO2JSON po2json PATHS /usr/share/nodejs/po2json/bin REQUIRED)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/po/LINGUAS)
+file(STRINGS ${PROJECT_SOURCE_DIR}/po/LINGUAS tubeflight_languages REGEX "^[^#]")
+list(TRANSFORM tubeflight_languages PREPEND ${PROJECT_SOURCE_DIR}/po/ OUTPUT_VARIABLE tubeflight_catalogues)
+list(TRANSFORM tubeflight_catalogues APPEND .po)
+list(TRANSFORM tubeflight_languages PREPEND ${TUBEFLIGHT_SITE_DIR}/messages/ OUTPUT_VARIABLE tubeflight_page_catalogues)
+list(TRANSFORM tubeflight_page_catalogues APPEND .json)
+add_custom_command(OUTPUT ${TUBEFLIGHT_SITE_DIR}/index.html ${tubeflight_page_catalogues}
+  COMMAND ${CMAKE_COMMAND} -D SOURCE_DIR=${PROJECT_SOURCE_DIR}
+          -D WORK_DIR=${CMAKE_BINARY_DIR}/page-catalogues -D SITE_DIR=${TUBEFLIGHT_SITE_DIR}
+          -D MSGGREP=${TUBEFLIGHT_MSGGREP} -D MSGATTRIB=${TUBEFLIGHT_MSGATTRIB}
+          -D PO2JSON=${TUBEFLIGHT_PO2JSON} -P ${PROJECT_SOURCE_DIR}/cmake/web-page.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/src/web/index.html ${PROJECT_SOURCE_DIR}/src/web/messages.js
+          ${PROJECT_SOURCE_DIR}/cmake/web-page.cmake ${PROJECT_SOURCE_DIR}/po/LINGUAS
+          ${tubeflight_catalogues}
   VERBATIM)
 add_custom_target(tubeflight-web-page ALL DEPENDS ${TUBEFLIGHT_SITE_DIR}/index.html)
