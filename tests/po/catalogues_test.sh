@@ -15,8 +15,10 @@ fi
 po=$1/po
 scratch=$2
 shift 2
-# msgfmt's statistics are read here, in the C locale.
+# msgfmt's statistics are read here, in the C locale: LANGUAGE goes too,
+# for gettext prefers it to a C.UTF-8 locale.
 export LC_ALL=C.UTF-8
+unset LANGUAGE
 
 failures=0
 fail() {
