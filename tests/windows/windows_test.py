@@ -484,6 +484,11 @@ def prefix_state(prefix):
 
 def test_packages(args):
     zip_path, installer = args.files
+    # The silent rounds take the installer's default language, the system's,
+    # which Wine takes from the session's locale: English here, whatever
+    # language the session runs in.
+    os.environ['LC_ALL'] = 'C.UTF-8'
+    os.environ.pop('LANGUAGE', None)
     start_window_manager()
     with zipfile.ZipFile(zip_path) as archive:
         names = archive.namelist()
