@@ -2,8 +2,8 @@
 #include "gl_fixture.h"
 
 #include "app/shared_steps.h"
-#include "app/video_flags.h"
 #include "read_frame.h"
+#include <SDL.h>
 
 #include <GL/gl.h>
 
@@ -21,7 +21,8 @@
 }
 
 void GlWindow::SetUp() {
-    ASSERT_TRUE(start_flight(WINDOWED_VIDEO_FLAGS)) << SDL_GetError();
+    // The windowed flight's mode: a 640x480 double-buffered OpenGL window.
+    ASSERT_TRUE(start_flight(SDL_HWSURFACE | SDL_OPENGL | SDL_DOUBLEBUF)) << SDL_GetError();
     open_ = true;
 }
 
