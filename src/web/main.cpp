@@ -6,8 +6,12 @@
 // frame still advances the flight by one step, so the N-th frame drawn is
 // the desktop program's N-th frame.
 //
-// Nothing is drawn until the page says that the person has asked for the
-// flight (Module.flightStarted, set by its "Start flight" button).
+// Nothing starts up until the page says that the person has asked for the
+// flight (Module.flightStarted, set by its "Start flight" button): the
+// program waits on the browser's frame callback and makes its WebGL context
+// and its tube then. Making a WebGL context blocks the page for a moment
+// (hundreds of milliseconds on a software renderer), which a page that is
+// only being read should not pay.
 //
 // argv[1], when given, is a still: the frame to show, at once and alone,
 // without waiting for the start. The frames before it are stepped through
@@ -32,6 +36,7 @@
 namespace {
 
 struct BrowserLoop {
+    bool started = false; // start-up done
     long frames_drawn = 0;
     long last_frame = 0;  // 0: fly until Escape
     double frame_due = 0; // browser frame clock, ms
@@ -57,7 +62,8 @@ EM_JS(double, browser_frame_time_ms, (), {
     return time == null ? performance.now() : time;
 });
 // Emscripten's SDL sets a video mode even where the browser gives no WebGL
-// context, and the first GL call then fails: this is asked before start-up.
+// context, and the first GL call then fails: this is asked before start-up,
+// which leaves the page told and the loop ended when it fails.
 EM_JS(int, browser_offers_webgl, (),
       { return document.createElement('canvas').getContext('webgl') ? 1 : 0; });
 EM_JS(void, tell_page_of_failure, (), {
@@ -81,15 +87,30 @@ void step_to_still() {
     loop.frames_drawn = loop.last_frame - 1;
 }
 
+// Start-up, once the person has asked for the flight or a still is wanted.
+bool start_when_asked() {
+    if (loop.last_frame == 0 && page_started_flight() == 0) {
+        return false; // nothing before the person asks for the flight
+    }
+    if (browser_offers_webgl() == 0 || !start_flight(WINDOWED_VIDEO_FLAGS)) {
+        emscripten_cancel_main_loop();
+        tell_page_of_failure();
+        return false;
+    }
+    loop.started = true;
+    return true;
+}
+
 void browser_frame() {
+    if (!loop.started && !start_when_asked()) {
+        return;
+    }
     if (display_lost()) {
         return; // frames drawn now would go nowhere: wait for the display
     }
     const bool first = loop.frames_drawn == 0;
     if (first && loop.last_frame > 0) {
         step_to_still();
-    } else if (first && page_started_flight() == 0) {
-        return; // no frame before the person asks for the flight
     }
     const double now = browser_frame_time_ms();
     if (first) {
@@ -128,10 +149,6 @@ long last_frame_argument(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     loop.last_frame = last_frame_argument(argc, argv);
-    if (browser_offers_webgl() == 0 || !start_flight(WINDOWED_VIDEO_FLAGS)) {
-        tell_page_of_failure();
-        return 1;
-    }
     // Rate 0: called from requestAnimationFrame. Never returns.
     emscripten_set_main_loop(browser_frame, 0, 1);
     return 0;

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // What the browser test and the browser measurements share: the site served
 // by Python's static file server, Debian's Chromium driven by puppeteer-core,
-// the flight's page read back, and the windowed executable's own frames read
-// back by the probe library, for comparison.
+// the flight's page read back, the windowed executable's own frames read
+// back by the probe library, for comparison, and Lighthouse's scores.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import lighthouse from 'lighthouse';
 import puppeteer from 'puppeteer-core';
 
 export const WIDTH = 640;
@@ -112,6 +113,37 @@ export async function keepDrawingBuffer(page) {
   });
 }
 
+// Every picture the flight's canvas holds after a frame callback, as it
+// changes, in window.pictures (none while it has no WebGL context): 0 for
+// black, else a hash of its pixels; and the number of frame callbacks run
+// in window.callbacks.
+export function recordPictures(page) {
+  return page.evaluateOnNewDocument(() => {
+    window.pictures = [];
+    window.callbacks = 0;
+    let gl = null;
+    const getContext = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (...args) {
+      const context = getContext.apply(this, args);
+      if (this.id === 'canvas') gl = context;
+      return context;
+    };
+    window.picture = () => {
+      const rgba = new Uint32Array(640 * 480);
+      gl.readPixels(0, 0, 640, 480, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(rgba.buffer));
+      return rgba.reduce((hash, pixel, i) =>
+        (pixel & 0xffffff ? Math.imul(hash ^ pixel ^ i, 16777619) | 1 : hash), 0);
+    };
+    const request = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (callback) => request((time) => {
+      callback(time);
+      window.callbacks += 1;
+      const shown = gl && !gl.isContextLost() ? window.picture() : null;
+      if (shown !== null && window.pictures.at(-1) !== shown) window.pictures.push(shown);
+    });
+  });
+}
+
 // Opens the page at `url`, with a kept drawing buffer (and what `prepare`
 // adds to the new page), and waits until the flight has ended (Escape, the
 // still of #frame=N, or a failed start). Resolves with the page.
@@ -164,4 +196,27 @@ export function frameDifference(a, b, level) {
     over += d > level ? 1 : 0;
   }
   return { worst, over };
+}
+
+// Lighthouse's scores (0 to 100) for `categories` on the page at `url`
+// opened by a Chromium in `language` as a phone would open it (Lighthouse's
+// own mobile emulation and throttling); the audits that cost points are
+// printed by name.
+export async function lighthouseScores(url, language, categories) {
+  // The page takes its language from the browser's, as a visitor's would
+  // (headless Chromium takes it from --accept-lang).
+  const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`]);
+  try {
+    const port = Number(new URL(browser.wsEndpoint()).port);
+    const { lhr } = await lighthouse(url, { port, logLevel: 'error', onlyCategories: categories });
+    if (lhr.runtimeError) throw new Error(`Lighthouse: ${lhr.runtimeError.message}`);
+    const failing = categories.flatMap((id) => lhr.categories[id].auditRefs)
+      .filter((ref) => ref.weight > 0 && lhr.audits[ref.id].score !== null && lhr.audits[ref.id].score < 1)
+      .map((ref) => `${ref.id} (${lhr.audits[ref.id].score})`);
+    const result = Object.fromEntries(categories.map((id) => [id, Math.round(lhr.categories[id].score * 100)]));
+    console.log(`${language}: ${JSON.stringify(result)}; below full marks: ${failing.join(', ') || 'none'}`);
+    return result;
+  } finally {
+    await browser.close();
+  }
 }
