@@ -4,10 +4,9 @@
 # messages/LL.json: the translations of the page's messages (those of
 # src/web/messages.js) in po/LL.po, taken out by gettext's msggrep and
 # msgattrib (translated and not fuzzy: the rest shows in English) and turned
-# into JSON by po2json. Then index.html: src/web/index.html with, in place
-# of the line that loads messages.js, messages.js itself and
+# into JSON by po2json. Then messages.js: src/web/messages.js with
 # `languageNames`, each language's name for itself (its translation of
-# "English").
+# "English"); and index.html and page.js as they are.
 # cmake -D SOURCE_DIR=… -D WORK_DIR=… -D SITE_DIR=… -D MSGGREP=… -D MSGATTRIB=…
 #       -D PO2JSON=… -P web-page.cmake
 file(STRINGS ${SOURCE_DIR}/po/LINGUAS languages REGEX "^[^#]")
@@ -32,12 +31,10 @@ foreach(language IN LISTS languages)
 endforeach()
 
 file(READ ${SOURCE_DIR}/src/web/messages.js messages)
-file(READ ${SOURCE_DIR}/src/web/index.html page)
-set(loader "<script src=\"messages.js\"></script>")
-string(FIND "${page}" "${loader}" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "src/web/index.html does not load messages.js")
-endif()
-string(REPLACE "${loader}" "<script>\n${messages}const languageNames = { ${names}};\n</script>"
-  page "${page}")
-file(WRITE ${SITE_DIR}/index.html "${page}")
+file(WRITE ${SITE_DIR}/messages.js "${messages}const languageNames = { ${names}};\n")
+# Written afresh, not copied, so that they are newer than what they come
+# from and the build does not run this again.
+foreach(file IN ITEMS index.html page.js)
+  file(READ ${SOURCE_DIR}/src/web/${file} content)
+  file(WRITE ${SITE_DIR}/${file} "${content}")
+endforeach()

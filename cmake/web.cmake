@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: MIT
 # The browser build (the preset web, with Emscripten): tubeflight-web, the
 # flight's geometry, camera, drawing and start-up code with the browser shell
-# of src/web, as a static site in <build>/site: index.html, its texts'
-# translations from po/ in messages/, tubeflight-web.js and
-# tubeflight-web.wasm.
+# of src/web, as a static site in <build>/site: index.html, page.js,
+# messages.js, its texts' translations from po/ in messages/,
+# tubeflight-web.js and tubeflight-web.wasm.
 
 set(TUBEFLIGHT_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 
@@ -47,8 +47,8 @@ set_target_properties(tubeflight-web PROPERTIES
   # from Debian does not look for.
   RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
 
-# The page is ours, not emcc's: src/web/index.html with its texts put in,
-# and their translations from po/ beside it in messages/
+# The page is ours, not emcc's: src/web/index.html and page.js, its texts
+# (messages.js) and their translations from po/ in messages/
 # (cmake/web-page.cmake).
 find_program(TUBEFLIGHT_MSGGREP msggrep REQUIRED)
 find_program(TUBEFLIGHT_MSGATTRIB msgattrib REQUIRED)
@@ -59,13 +59,16 @@ list(TRANSFORM tubeflight_languages PREPEND ${PROJECT_SOURCE_DIR}/po/ OUTPUT_VAR
 list(TRANSFORM tubeflight_catalogues APPEND .po)
 list(TRANSFORM tubeflight_languages PREPEND ${TUBEFLIGHT_SITE_DIR}/messages/ OUTPUT_VARIABLE tubeflight_page_catalogues)
 list(TRANSFORM tubeflight_page_catalogues APPEND .json)
-add_custom_command(OUTPUT ${TUBEFLIGHT_SITE_DIR}/index.html ${tubeflight_page_catalogues}
+set(tubeflight_page ${TUBEFLIGHT_SITE_DIR}/index.html ${TUBEFLIGHT_SITE_DIR}/page.js
+  ${TUBEFLIGHT_SITE_DIR}/messages.js)
+add_custom_command(OUTPUT ${tubeflight_page} ${tubeflight_page_catalogues}
   COMMAND ${CMAKE_COMMAND} -D SOURCE_DIR=${PROJECT_SOURCE_DIR}
           -D WORK_DIR=${CMAKE_BINARY_DIR}/page-catalogues -D SITE_DIR=${TUBEFLIGHT_SITE_DIR}
           -D MSGGREP=${TUBEFLIGHT_MSGGREP} -D MSGATTRIB=${TUBEFLIGHT_MSGATTRIB}
           -D PO2JSON=${TUBEFLIGHT_PO2JSON} -P ${PROJECT_SOURCE_DIR}/cmake/web-page.cmake
-  DEPENDS ${PROJECT_SOURCE_DIR}/src/web/index.html ${PROJECT_SOURCE_DIR}/src/web/messages.js
+  DEPENDS ${PROJECT_SOURCE_DIR}/src/web/index.html ${PROJECT_SOURCE_DIR}/src/web/page.js
+          ${PROJECT_SOURCE_DIR}/src/web/messages.js
           ${PROJECT_SOURCE_DIR}/cmake/web-page.cmake ${PROJECT_SOURCE_DIR}/po/LINGUAS
           ${tubeflight_catalogues}
   VERBATIM)
-add_custom_target(tubeflight-web-page ALL DEPENDS ${TUBEFLIGHT_SITE_DIR}/index.html)
+add_custom_target(tubeflight-web-page ALL DEPENDS ${tubeflight_page})

@@ -6,16 +6,14 @@
 // frame still advances the flight by one step, so the N-th frame drawn is
 // the desktop program's N-th frame.
 //
-// Nothing starts up until the page says that the person has asked for the
-// flight (Module.flightStarted, set by its "Start flight" button): the
-// program waits on the browser's frame callback and makes its WebGL context
-// and its tube then. Making a WebGL context blocks the page for a moment
-// (hundreds of milliseconds on a software renderer), which a page that is
-// only being read should not pay.
+// The page loads the program only once the flight is asked for (its "Start
+// flight" button, or a still link): start-up, which makes the WebGL context
+// and the tube, is the program's first step, and it draws from the first
+// browser frame on.
 //
-// argv[1], when given, is a still: the frame to show, at once and alone,
-// without waiting for the start. The frames before it are stepped through
-// without drawing; the flight stops after it and leaves it on the canvas.
+// argv[1], when given, is a still: the frame to show, alone. The frames
+// before it are stepped through without drawing; the flight stops after it
+// and leaves it on the canvas.
 //
 // The page is told of every frame drawn and of the end through
 // Module.flightFrame(frame) and Module.flightEnded(frame, by_escape), and
@@ -36,7 +34,6 @@
 namespace {
 
 struct BrowserLoop {
-    bool started = false; // start-up done
     long frames_drawn = 0;
     long last_frame = 0;  // 0: fly until Escape
     double frame_due = 0; // browser frame clock, ms
@@ -62,17 +59,13 @@ EM_JS(double, browser_frame_time_ms, (), {
     return time == null ? performance.now() : time;
 });
 // Emscripten's SDL sets a video mode even where the browser gives no WebGL
-// context, and the first GL call then fails: this is asked before start-up,
-// which leaves the page told and the loop ended when it fails.
+// context, and the first GL call then fails: this is asked before start-up.
 EM_JS(int, browser_offers_webgl, (),
       { return document.createElement('canvas').getContext('webgl') ? 1 : 0; });
 EM_JS(void, tell_page_of_failure, (), {
     if (Module.flightFailed)
         Module.flightFailed();
 });
-
-// Whether the person has asked for the flight.
-EM_JS(int, page_started_flight, (), { return Module.flightStarted ? 1 : 0; });
 
 bool display_lost() {
     return emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()) != 0;
@@ -87,24 +80,7 @@ void step_to_still() {
     loop.frames_drawn = loop.last_frame - 1;
 }
 
-// Start-up, once the person has asked for the flight or a still is wanted.
-bool start_when_asked() {
-    if (loop.last_frame == 0 && page_started_flight() == 0) {
-        return false; // nothing before the person asks for the flight
-    }
-    if (browser_offers_webgl() == 0 || !start_flight(WINDOWED_VIDEO_FLAGS)) {
-        emscripten_cancel_main_loop();
-        tell_page_of_failure();
-        return false;
-    }
-    loop.started = true;
-    return true;
-}
-
 void browser_frame() {
-    if (!loop.started && !start_when_asked()) {
-        return;
-    }
     if (display_lost()) {
         return; // frames drawn now would go nowhere: wait for the display
     }
@@ -149,6 +125,10 @@ long last_frame_argument(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     loop.last_frame = last_frame_argument(argc, argv);
+    if (browser_offers_webgl() == 0 || !start_flight(WINDOWED_VIDEO_FLAGS)) {
+        tell_page_of_failure();
+        return 1;
+    }
     // Rate 0: called from requestAnimationFrame. Never returns.
     emscripten_set_main_loop(browser_frame, 0, 1);
     return 0;

@@ -113,37 +113,6 @@ export async function keepDrawingBuffer(page) {
   });
 }
 
-// Every picture the flight's canvas holds after a frame callback, as it
-// changes, in window.pictures (none while it has no WebGL context): 0 for
-// black, else a hash of its pixels; and the number of frame callbacks run
-// in window.callbacks.
-export function recordPictures(page) {
-  return page.evaluateOnNewDocument(() => {
-    window.pictures = [];
-    window.callbacks = 0;
-    let gl = null;
-    const getContext = HTMLCanvasElement.prototype.getContext;
-    HTMLCanvasElement.prototype.getContext = function (...args) {
-      const context = getContext.apply(this, args);
-      if (this.id === 'canvas') gl = context;
-      return context;
-    };
-    window.picture = () => {
-      const rgba = new Uint32Array(640 * 480);
-      gl.readPixels(0, 0, 640, 480, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(rgba.buffer));
-      return rgba.reduce((hash, pixel, i) =>
-        (pixel & 0xffffff ? Math.imul(hash ^ pixel ^ i, 16777619) | 1 : hash), 0);
-    };
-    const request = window.requestAnimationFrame.bind(window);
-    window.requestAnimationFrame = (callback) => request((time) => {
-      callback(time);
-      window.callbacks += 1;
-      const shown = gl && !gl.isContextLost() ? window.picture() : null;
-      if (shown !== null && window.pictures.at(-1) !== shown) window.pictures.push(shown);
-    });
-  });
-}
-
 // Opens the page at `url`, with a kept drawing buffer (and what `prepare`
 // adds to the new page), and waits until the flight has ended (Escape, the
 // still of #frame=N, or a failed start). Resolves with the page.
