@@ -25,7 +25,7 @@ if (frameLink && !still) {
 // the first of the browser's languages that the page has, by the language
 // alone (pt-BR and pt-PT take pt_BR, zh-CN and zh-Hans zh_CN), except
 // Chinese in traditional characters; else English. `languageNames` (each
-// language's name for itself) is put in by the build beside messages.js,
+// language's name for itself) is written into messages.js by the build,
 // and messages/LL.json holds the translations of po/LL.po.
 const LANGUAGES = ['en', ...Object.keys(languageNames)];
 const RIGHT_TO_LEFT = ['ar', 'fa', 'he', 'ur'];
