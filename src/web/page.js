@@ -272,10 +272,8 @@ if (still) {
 } else {
   say(...linkNote, 'readWarning');
 }
-// The focus moves once the texts are laid out for their first paint, so
-// that the script itself lays out nothing.
 setLanguage(LANGUAGES.includes(storedLanguage()) ? storedLanguage() : browserLanguage())
-  .then(() => requestAnimationFrame(() => window.flight.ended || (still ? canvas : startButton).focus()));
+  .then(() => window.flight.ended || (still ? canvas : startButton).focus());
 
 // Emscripten's SDL hands the program a quit event as the page goes, from an
 // unload listener, which browsers are dropping and which keeps a page out of
