@@ -6,18 +6,12 @@
 // some 15 s.
 // Usage: node lighthouse_bench.mjs --site DIR [--runs N]  (default 5)
 import { parseArgs } from 'node:util';
-import { lighthouseScores, serveSite } from '../tests/web/browser.mjs';
+import { lighthouseScores, median, serveSite } from '../tests/web/browser.mjs';
 
 const { values: options } = parseArgs({
   options: { site: { type: 'string' }, runs: { type: 'string', default: '5' } },
 });
 const CATEGORIES = ['performance', 'accessibility', 'best-practices', 'seo'];
-
-function median(values) {
-  const sorted = [...values].sort((a, b) => a - b);
-  const middle = Math.floor(sorted.length / 2);
-  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
-}
 
 const server = await serveSite(options.site);
 try {

@@ -82,12 +82,6 @@ const CALLBACK_WARMUP = 60;
 const CALLBACK_WINDOW_MS = 6000;
 const THROTTLE = 4;
 
-const median = (values) => {
-  const sorted = [...values].sort((a, b) => a - b);
-  const middle = sorted.length >> 1;
-  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
-};
-
 // The nearest-rank percentile `p` of `values`.
 const percentile = (values, p) => {
   const sorted = [...values].sort((a, b) => a - b);

@@ -1,22 +1,14 @@
 # SPDX-License-Identifier: MIT
 # The translations of what a user reads outside the program: the desktop
-# entries, the AppStream metadata and the manual page. po/ holds them all:
-# the template po/tubeflight.pot and one catalogue per language of
-# po/LINGUAS (docs/translations.md).
+# entries, the AppStream metadata, the manual page, the browser page and
+# the Windows installer. po/ holds them all: the template po/tubeflight.pot
+# and one catalogue per language of po/LINGUAS (TUBEFLIGHT_LANGUAGES and
+# TUBEFLIGHT_CATALOGUES, read by CMakeLists.txt; docs/translations.md).
 #
 # `cmake --build --preset dev --target update-po` writes the template anew
 # from the sources (cmake/po-template.cmake) and merges it into every
 # catalogue, without guessing translations of changed texts (no fuzzy
 # matching): a changed text comes out untranslated, for a translator.
-
-set(TUBEFLIGHT_PO_DIR ${PROJECT_SOURCE_DIR}/po)
-file(STRINGS ${TUBEFLIGHT_PO_DIR}/LINGUAS TUBEFLIGHT_LANGUAGES REGEX "^[^#]")
-# A new language is a new set of files to make and install.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TUBEFLIGHT_PO_DIR}/LINGUAS)
-set(TUBEFLIGHT_CATALOGUES)
-foreach(language ${TUBEFLIGHT_LANGUAGES})
-  list(APPEND TUBEFLIGHT_CATALOGUES ${TUBEFLIGHT_PO_DIR}/${language}.po)
-endforeach()
 
 # tubeflight_template_command(VAR OUTPUT WORK): the command that writes the
 # template to OUTPUT, with WORK as its scratch folder.

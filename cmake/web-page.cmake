@@ -1,18 +1,16 @@
 # SPDX-License-Identifier: MIT
-# Writes the site's page and its translations (cmake -P, run by
-# cmake/web.cmake's build). For each language of po/LINGUAS,
-# messages/LL.json: the translations of the page's messages (those of
-# src/web/messages.js) in po/LL.po, taken out by gettext's msggrep and
-# msgattrib (translated and not fuzzy: the rest shows in English) and turned
-# into JSON by po2json. Then messages.js: src/web/messages.js with
-# `languageNames`, each language's name for itself (its translation of
-# "English"); and index.html and page.js as they are.
-# cmake -D SOURCE_DIR=… -D WORK_DIR=… -D SITE_DIR=… -D MSGGREP=… -D MSGATTRIB=…
-#       -D PO2JSON=… -P web-page.cmake
-file(STRINGS ${SOURCE_DIR}/po/LINGUAS languages REGEX "^[^#]")
+# Writes the site's texts (cmake -P, run by cmake/web.cmake's build). For
+# each language of LANGUAGES (those of po/LINGUAS), messages/LL.json: the
+# translations of the page's messages (those of src/web/messages.js) in
+# po/LL.po, taken out by gettext's msggrep and msgattrib (translated and not
+# fuzzy: the rest shows in English) and turned into JSON by po2json. Then
+# messages.js: src/web/messages.js with `languageNames`, each language's
+# name for itself (its translation of "English").
+# cmake -D SOURCE_DIR=… -D LANGUAGES=… -D WORK_DIR=… -D SITE_DIR=…
+#       -D MSGGREP=… -D MSGATTRIB=… -D PO2JSON=… -P web-page.cmake
 file(MAKE_DIRECTORY ${WORK_DIR} ${SITE_DIR}/messages)
 set(names "")
-foreach(language IN LISTS languages)
+foreach(language IN LISTS LANGUAGES)
   execute_process(
     COMMAND ${MSGGREP} --force-po --location=src/web/messages.js ${SOURCE_DIR}/po/${language}.po
     COMMAND ${MSGATTRIB} --force-po --translated --no-fuzzy -o ${WORK_DIR}/${language}.po
@@ -32,9 +30,3 @@ endforeach()
 
 file(READ ${SOURCE_DIR}/src/web/messages.js messages)
 file(WRITE ${SITE_DIR}/messages.js "${messages}const languageNames = { ${names}};\n")
-# Written afresh, not copied, so that they are newer than what they come
-# from and the build does not run this again.
-foreach(file IN ITEMS index.html page.js)
-  file(READ ${SOURCE_DIR}/src/web/${file} content)
-  file(WRITE ${SITE_DIR}/${file} "${content}")
-endforeach()

@@ -47,28 +47,26 @@ set_target_properties(tubeflight-web PROPERTIES
   # from Debian does not look for.
   RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
 
-# The page is ours, not emcc's: src/web/index.html and page.js, its texts
-# (messages.js) and their translations from po/ in messages/
+# The page is ours, not emcc's: src/web/index.html and page.js as they are,
+# and its texts (messages.js) with their translations from po/ in messages/
 # (cmake/web-page.cmake).
 find_program(TUBEFLIGHT_MSGGREP msggrep REQUIRED)
 find_program(TUBEFLIGHT_MSGATTRIB msgattrib REQUIRED)
 find_program(TUBEFLIGHT_PO2JSON po2json PATHS /usr/share/nodejs/po2json/bin REQUIRED)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/po/LINGUAS)
-file(STRINGS ${PROJECT_SOURCE_DIR}/po/LINGUAS tubeflight_languages REGEX "^[^#]")
-list(TRANSFORM tubeflight_languages PREPEND ${PROJECT_SOURCE_DIR}/po/ OUTPUT_VARIABLE tubeflight_catalogues)
-list(TRANSFORM tubeflight_catalogues APPEND .po)
-list(TRANSFORM tubeflight_languages PREPEND ${TUBEFLIGHT_SITE_DIR}/messages/ OUTPUT_VARIABLE tubeflight_page_catalogues)
+set(tubeflight_page ${TUBEFLIGHT_SITE_DIR}/index.html ${TUBEFLIGHT_SITE_DIR}/page.js)
+add_custom_command(OUTPUT ${tubeflight_page}
+  COMMAND ${CMAKE_COMMAND} -E copy src/web/index.html src/web/page.js ${TUBEFLIGHT_SITE_DIR}/
+  DEPENDS src/web/index.html src/web/page.js
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+  VERBATIM)
+list(TRANSFORM TUBEFLIGHT_LANGUAGES PREPEND ${TUBEFLIGHT_SITE_DIR}/messages/ OUTPUT_VARIABLE tubeflight_page_catalogues)
 list(TRANSFORM tubeflight_page_catalogues APPEND .json)
-set(tubeflight_page ${TUBEFLIGHT_SITE_DIR}/index.html ${TUBEFLIGHT_SITE_DIR}/page.js
-  ${TUBEFLIGHT_SITE_DIR}/messages.js)
-add_custom_command(OUTPUT ${tubeflight_page} ${tubeflight_page_catalogues}
-  COMMAND ${CMAKE_COMMAND} -D SOURCE_DIR=${PROJECT_SOURCE_DIR}
+set(tubeflight_texts ${TUBEFLIGHT_SITE_DIR}/messages.js ${tubeflight_page_catalogues})
+add_custom_command(OUTPUT ${tubeflight_texts}
+  COMMAND ${CMAKE_COMMAND} -D SOURCE_DIR=${PROJECT_SOURCE_DIR} "-DLANGUAGES=${TUBEFLIGHT_LANGUAGES}"
           -D WORK_DIR=${CMAKE_BINARY_DIR}/page-catalogues -D SITE_DIR=${TUBEFLIGHT_SITE_DIR}
           -D MSGGREP=${TUBEFLIGHT_MSGGREP} -D MSGATTRIB=${TUBEFLIGHT_MSGATTRIB}
           -D PO2JSON=${TUBEFLIGHT_PO2JSON} -P ${PROJECT_SOURCE_DIR}/cmake/web-page.cmake
-  DEPENDS ${PROJECT_SOURCE_DIR}/src/web/index.html ${PROJECT_SOURCE_DIR}/src/web/page.js
-          ${PROJECT_SOURCE_DIR}/src/web/messages.js
-          ${PROJECT_SOURCE_DIR}/cmake/web-page.cmake ${PROJECT_SOURCE_DIR}/po/LINGUAS
-          ${tubeflight_catalogues}
+  DEPENDS src/web/messages.js cmake/web-page.cmake ${TUBEFLIGHT_CATALOGUES}
   VERBATIM)
-add_custom_target(tubeflight-web-page ALL DEPENDS ${tubeflight_page})
+add_custom_target(tubeflight-web-page ALL DEPENDS ${tubeflight_page} ${tubeflight_texts})

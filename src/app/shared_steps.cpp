@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <string>
 
 namespace {
 
@@ -19,15 +20,27 @@ TubeMesh mesh;
 Camera camera = START_CAMERA;
 std::int32_t path_step = 0;
 
+// Shuts SDL down after a failed start, keeping SDL's reason for the caller:
+// SDL_Quit may clear it.
+void quit_keeping_reason() {
+    const std::string reason = SDL_GetError();
+    SDL_Quit();
+    SDL_SetError("%s", reason.c_str());
+}
+
 } // namespace
 
 bool start_flight(Uint32 video_flags) {
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         return false;
     }
-    if (SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, video_flags) == nullptr ||
-        !video_driver_shows_a_display()) {
-        SDL_Quit();
+    if (SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, video_flags) == nullptr) {
+        quit_keeping_reason();
+        return false;
+    }
+    if (!video_driver_shows_a_display()) {
+        SDL_SetError("SDL's video driver shows nothing");
+        quit_keeping_reason();
         return false;
     }
     SDL_WM_SetCaption(START_CAPTION, "");
@@ -37,7 +50,8 @@ bool start_flight(Uint32 video_flags) {
     try {
         build_tube_mesh(RINGS, SIDES, mesh);
     } catch (const std::exception&) { // the mesh could not be had: no storage
-        SDL_Quit();
+        SDL_SetError("not enough memory for the tube");
+        quit_keeping_reason();
         return false;
     }
     return true;

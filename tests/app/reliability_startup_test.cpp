@@ -73,10 +73,11 @@ TerminalRun run_on_terminal(const std::string& exe, const std::vector<std::strin
     TerminalRun run;
     int master = -1;
     int slave = -1;
+    char terminal[256] = {};
     winsize size{};
     size.ws_row = 24;
     size.ws_col = 80;
-    if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+    if (openpty(&master, &slave, terminal, nullptr, &size) != 0) {
         ADD_FAILURE() << "openpty: " << std::strerror(errno);
         return run;
     }
@@ -86,7 +87,7 @@ TerminalRun run_on_terminal(const std::string& exe, const std::vector<std::strin
     tcgetattr(slave, &run.before);
     ioctl(slave, TIOCGWINSZ, &run.size_before);
 
-    const pid_t pid = start_on_terminal(exe, environment_with(added, removed), ttyname(slave));
+    const pid_t pid = start_on_terminal(exe, environment_with(added, removed), terminal);
     // Keep reading, so that a program writing to the terminal never blocks.
     const auto deadline = Clock::now() + END_TIMEOUT;
     while (!(run.ended = reap(pid, false)) && Clock::now() < deadline) {

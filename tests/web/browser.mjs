@@ -7,7 +7,6 @@ import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import lighthouse from 'lighthouse';
 import puppeteer from 'puppeteer-core';
 
 export const WIDTH = 640;
@@ -63,6 +62,13 @@ export async function desktopFrames(exe, probe, frames) {
   } finally {
     rmSync(dir, { recursive: true, force: true });
   }
+}
+
+// The median of `values`.
+export function median(values) {
+  const sorted = [...values].sort((a, b) => a - b);
+  const middle = sorted.length >> 1;
+  return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
 }
 
 // Serves `site` with `python3 -m http.server` on a free loopback port, as
@@ -174,6 +180,7 @@ export function frameDifference(a, b, level) {
 export async function lighthouseScores(url, language, categories) {
   // The page takes its language from the browser's, as a visitor's would
   // (headless Chromium takes it from --accept-lang).
+  const { default: lighthouse } = await import('lighthouse'); // large: loaded only here
   const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`]);
   try {
     const port = Number(new URL(browser.wsEndpoint()).port);

@@ -100,8 +100,7 @@ test('the title becomes the title line after the first frame; 62.5 frames a seco
     window.refreshes = 0;
     Object.defineProperty(document.timeline, 'currentTime', { get: () => ++window.refreshes * 1000 / 144 });
   });
-  // Every title the page is given after its own, in order, repeats left out
-  // (start-up and the first frame set theirs in one frame callback).
+  // Every title a script gives the page, in order, repeats left out.
   await page.evaluateOnNewDocument(() => {
     window.titles = [];
     const title = Object.getOwnPropertyDescriptor(Document.prototype, 'title');

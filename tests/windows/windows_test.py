@@ -156,9 +156,7 @@ class Flight:
         def found():
             if self.process.poll() is not None:
                 return None
-            ids = subprocess.run(['xdotool', 'search', '--name', '^tubeflight - flying'],
-                                 capture_output=True, text=True).stdout.split()
-            return ids[0] if ids else None
+            return xdotool_search('^tubeflight - flying')
         return until(found, seconds)
 
     def end_with_escape(self, window):

@@ -38,8 +38,8 @@ struct Recording {
 
 Recording start_recording() {
     Recording recording;
-    const char* fd = std::getenv("TUBEFLIGHT_RECORD_FD");
-    const char* frames = std::getenv("TUBEFLIGHT_RECORD_FRAMES");
+    const char* fd = env_value("TUBEFLIGHT_RECORD_FD");
+    const char* frames = env_value("TUBEFLIGHT_RECORD_FRAMES");
     if (fd != nullptr && frames != nullptr) {
         recording.fd = static_cast<int>(std::strtol(fd, nullptr, 10));
         recording.frames_left = std::strtol(frames, nullptr, 10);

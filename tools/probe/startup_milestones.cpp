@@ -32,6 +32,9 @@ namespace {
 const char* const MILESTONE_NAMES[] = {"sdl_init_begin", "sdl_init_end", "video_mode_begin",
                                        "video_mode_end", "warp_end",     "first_clear",
                                        "first_flush_end"};
+static_assert(sizeof MILESTONE_NAMES / sizeof MILESTONE_NAMES[0] ==
+                  static_cast<int>(Milestone::first_flush_end) + 1,
+              "a name for every milestone, in the order of Milestone");
 bool reached[sizeof MILESTONE_NAMES / sizeof MILESTONE_NAMES[0]] = {};
 
 int log_fd = -1;
@@ -50,12 +53,12 @@ void note(const char* event, std::int64_t ns) {
 
 __attribute__((constructor)) void open_log() {
     const std::int64_t loaded = monotonic_ns();
-    const char* path = std::getenv("TUBEFLIGHT_STARTUP_LOG");
-    if (path == nullptr || *path == '\0') {
+    const char* path = env_value("TUBEFLIGHT_STARTUP_LOG");
+    if (path == nullptr) {
         return;
     }
     log_fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (const char* exec_ns = std::getenv("TUBEFLIGHT_EXEC_NS")) {
+    if (const char* exec_ns = env_value("TUBEFLIGHT_EXEC_NS")) {
         note("exec", std::atoll(exec_ns));
     }
     note("loaded", loaded);
