@@ -43,7 +43,7 @@ FRAME_BYTES = 640 * 480 * 3
 LEVEL = 16
 MAX_PIXELS_OVER_LEVEL = 100
 # Rounds of the pace's measure, while the machine's load slows it.
-PACE_ROUNDS = 3
+PACE_ROUNDS = 5
 # STATUS_CONTROL_C_EXIT (0xC000013A) as Wine's process reports it: its low byte.
 STOPPED_STATUS = 0x3A
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts')
