@@ -29,14 +29,11 @@ constexpr std::int64_t MIN_GAP_NS = 14'000'000 - 10'000;
 // the floor starts the next 16 ms after its own start, one whose swap spills
 // past the tick 17 or more. On an idle machine nine frames in ten hold the
 // floor; busy neighbours make many frames a tick or more late (the median
-// goes to 17-19 ms) but mostly leave a quarter or more at the floor. A
-// virtual machine whose host is busy (a tenth to a fifth of its time stolen,
-// on a 2-core one) can leave fewer than a tenth for a spell of seconds,
-// which only slows the flight: watch_until_floor_held watches later
-// stretches of the flight while it lasts. A swap that costs a few
-// milliseconds more, as sdl12-compat's scaling copy or a frame handed to the
-// renderer only at the swap does, leaves at most one in a hundred there in
-// every stretch.
+// goes to 17-19 ms) but mostly leave a quarter or more at the floor; a VM
+// whose host steals a fifth of its time can leave under a tenth for seconds.
+// A swap that costs a few milliseconds more, as sdl12-compat's scaling copy
+// or a frame handed to the renderer only at the swap does, leaves at most
+// one in a hundred there in every stretch.
 // The Windows test (tests/windows/windows_test.py, check_rate) holds Wine's
 // flight to the same share; Wine's trace has no swap lengths and stamps swaps
 // with a millisecond tick refreshed every 10-16 ms, so that check reads the

@@ -27,10 +27,9 @@ void expect_paced(const std::vector<SwapRecord>& swaps);
 // start 16 ms after the one before (see the definition).
 void expect_floor_held(const std::vector<SwapRecord>& swaps);
 
-// A busy host slows the flight for a spell, and never speeds it up: while
-// the last `frames` frames miss the floor, watches as many more, up to
-// `rounds` stretches in all. Returns where the last stretch starts in the
-// swap log.
+// A busy host slows the flight for a spell: while the last `frames` frames
+// miss the floor, watches as many more, up to `rounds` stretches in all.
+// Returns where the last stretch starts in the swap log.
 std::size_t watch_until_floor_held(const Session& session, std::size_t frames, int rounds,
                                    Millis timeout);
 

@@ -273,13 +273,9 @@ def check_rate(flight, seconds=8.0):
     machine: under Wine, SDL setting the window's text each frame did, and
     so did its event pump asking X for the cursor's position twice a frame.
 
-    The machine's load only ever slows the flight, so a round that misses
-    the floor or the median is measured again, up to PACE_ROUNDS rounds, and
-    the first that holds them is the program's pace: on a 2-core machine
-    the work after the wait lies near a millisecond under Wine, and a busy
-    minute can keep nine frames in ten a tick late. A flight that misses
-    the floor by its own work misses it in every round. The bounds from
-    above hold in every round.
+    A busy host can keep nine frames in ten a tick late for a minute, so a
+    round that misses the floor or the median is measured again, up to
+    PACE_ROUNDS rounds; the bounds from above hold in each.
 
     The Linux tests judge pacing apart (tests/support/flight_checks.cpp):
     their probe logs each swap's start and length in nanoseconds, so they
