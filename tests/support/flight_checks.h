@@ -39,12 +39,9 @@ bool wait_for_frames(const Session& session, std::size_t count, Millis timeout);
 // The window is the display's size and the pointer sits at its centre.
 void expect_display_window_with_centred_pointer(const Session& session, WindowId window);
 
-// Escape held down ends the flight with status 0, SDL shut down once, nothing
-// printed, and every frame paced.
+// Escape held down ends the flight with status 0, SDL shut down once, and
+// every frame paced.
 void expect_escape_ends_flight(Session& session);
-
-// The program wrote nothing to stdout or stderr.
-void expect_silent(const Session& session);
 
 // The lines of the probe's calls log whose first word is one of `names`.
 std::string sdl_calls(const Session& session, const std::vector<std::string>& names);

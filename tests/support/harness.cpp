@@ -257,10 +257,16 @@ Session::Session() {
     }
     dir = dir_template;
     try {
-        runtime_dir = dir + "/runtime";
-        if (mkdir(runtime_dir.c_str(), 0700) != 0) {
-            fail("mkdir " + runtime_dir);
+        // Sockets go in the runtime folder, and a socket's path may not pass
+        // 107 bytes: the folder is a short one of its own under /tmp, however
+        // deep the build tree is, linked from the scratch folder so that the
+        // fixture finds it after a killed test.
+        std::string runtime_template = "/tmp/tubeflight-XXXXXX";
+        if (mkdtemp(runtime_template.data()) == nullptr) {
+            fail("mkdtemp " + runtime_template);
         }
+        runtime_dir = runtime_template;
+        std::filesystem::create_directory_symlink(runtime_dir, dir + "/runtime");
         display = start_xvfb(*this);
     } catch (...) {
         end(); // no destructor runs for a session that never started
@@ -281,6 +287,9 @@ void Session::end() {
         kill_and_reap(xvfb, XVFB_STOP_TIMEOUT);
     }
     std::error_code ignored;
+    if (!runtime_dir.empty()) {
+        std::filesystem::remove_all(runtime_dir, ignored);
+    }
     std::filesystem::remove_all(dir, ignored);
 }
 

@@ -55,7 +55,7 @@ struct Geometry {
 // One private X server, a scratch directory under the build tree, and at
 // most one program at a time. The program's stdout and stderr go to files in
 // the scratch directory; its XDG_RUNTIME_DIR and TMPDIR are a private folder
-// in it. Whatever still runs when the session ends is killed and the
+// under /tmp, short enough for socket paths. Whatever still runs when the session ends is killed and the
 // directory removed. When the test process dies of a signal or is killed,
 // its children (the server, the program, the X tools) get a parent-death
 // signal, and the e2e tests' CTest fixture removes the directory.
@@ -63,7 +63,7 @@ struct Session {
     pid_t xvfb = -1;     // scripts/with-xvfb, which ends the server with itself
     std::string display; // ":N"
     std::string dir;
-    std::string runtime_dir; // mode 0700
+    std::string runtime_dir; // mode 0700, linked from dir as "runtime"
     pid_t program = -1;
 
     Session();
