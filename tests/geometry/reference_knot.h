@@ -4,6 +4,9 @@
 #include "geometry/vec3.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 // Rounds to float through memory. GCC 12 at -O2 and above (its SLP
 // vectorizer) can drop a double-to-float rounding whose result is widened
@@ -32,4 +35,19 @@ inline Vec3 reference_knot(double a, double b, KnotRounding rounding = KnotRound
         r = to_float(r);
     }
     return {to_float(std::cos(a) * r), to_float(std::cos(b) * r), to_float(std::sin(a) * r)};
+}
+
+// FNV-1a over the bit patterns of floats, each taken as its four bytes from
+// the lowest: the same value on machines of either byte order, and another
+// one if any bit of any float differs.
+inline std::uint32_t float_bits_hash(const float* values, std::size_t count,
+                                     std::uint32_t hash = 2166136261u) {
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &values[i], sizeof bits);
+        for (int shift = 0; shift < 32; shift += 8) {
+            hash = (hash ^ ((bits >> shift) & 0xffu)) * 16777619u;
+        }
+    }
+    return hash;
 }
