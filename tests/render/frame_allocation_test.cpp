@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 
 #include <cstddef>
+#include <type_traits>
 
 // Counts the operator new calls made on this thread while `counting` is set.
 // Mesa allocates too, on its own threads and with malloc, and llvmpipe's
@@ -27,6 +28,10 @@ NewFunction next_definition(const char* symbol) {
     return reinterpret_cast<NewFunction>(dlsym(RTLD_NEXT, symbol));
 }
 
+// The mangled names of operator new and new[] name std::size_t's type:
+// unsigned long (m) on 64-bit Linux, unsigned int (j) on 32-bit.
+constexpr bool SIZE_IS_LONG = std::is_same_v<std::size_t, unsigned long>;
+
 void* counted(NewFunction next, std::size_t size) {
     if (counting) {
         ++allocations;
@@ -36,12 +41,12 @@ void* counted(NewFunction next, std::size_t size) {
 } // namespace
 
 void* operator new(std::size_t size) {
-    static const NewFunction next = next_definition("_Znwm");
+    static const NewFunction next = next_definition(SIZE_IS_LONG ? "_Znwm" : "_Znwj");
     return counted(next, size);
 }
 
 void* operator new[](std::size_t size) {
-    static const NewFunction next = next_definition("_Znam");
+    static const NewFunction next = next_definition(SIZE_IS_LONG ? "_Znam" : "_Znaj");
     return counted(next, size);
 }
 
