@@ -38,7 +38,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { parseArgs } from 'node:util';
 import {
-  canvasRgb, desktopFrames, frameDifference, launchChromium, openUntilEnded, serveSite,
+  canvasRgb, desktopFrames, frameDifference, launchChromium, median, openUntilEnded, serveSite,
 } from '../tests/web/browser.mjs';
 import { STREAM_FLOOR_PAGE } from './stream_floor.mjs';
 
