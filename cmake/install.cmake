@@ -30,11 +30,9 @@ set(staged ${CMAKE_CURRENT_BINARY_DIR}/installed)
 file(MAKE_DIRECTORY ${staged}/applications ${staged}/metainfo)
 
 # Manual page: one page for both executables; tubeflight-fs.6 points at it.
-# Each language of po/ has its own, translated by po4a as far as its
-# catalogue goes (the NAME, SYNOPSIS and WARNING sections; the rest stays in
-# English), in man's folder for that language. po4a-translate says on
-# every run that it is deprecated in favour of po4a(1), which would take
-# over the catalogues and their template; it translates one page as asked.
+# Each language of po/ has its own, translated by po4a (po/po4a.cfg) as far
+# as its catalogue goes (the NAME, SYNOPSIS and WARNING sections; the rest
+# stays in English), in man's folder for that language.
 configure_file(${PROJECT_SOURCE_DIR}/data/tubeflight.6.in ${staged}/man/tubeflight.6 @ONLY)
 file(CREATE_LINK tubeflight.6 ${staged}/man/tubeflight-fs.6 SYMBOLIC)
 install(FILES ${staged}/man/tubeflight.6 ${staged}/man/tubeflight-fs.6
@@ -42,17 +40,23 @@ install(FILES ${staged}/man/tubeflight.6 ${staged}/man/tubeflight-fs.6
 set(translated)
 foreach(language ${TUBEFLIGHT_LANGUAGES})
   set(page ${staged}/man/${language}/tubeflight.6)
-  add_custom_command(OUTPUT ${page}
-    COMMAND po4a-translate --format man --option untranslated=TH --master-charset UTF-8
-            --master ${staged}/man/tubeflight.6 --po ${TUBEFLIGHT_PO_DIR}/${language}.po
-            --localized ${page} --keep 0
-    DEPENDS ${staged}/man/tubeflight.6 ${TUBEFLIGHT_PO_DIR}/${language}.po VERBATIM)
   file(MAKE_DIRECTORY ${staged}/man/${language})
   file(CREATE_LINK tubeflight.6 ${staged}/man/${language}/tubeflight-fs.6 SYMBOLIC)
   install(FILES ${page} ${staged}/man/${language}/tubeflight-fs.6
           DESTINATION ${CMAKE_INSTALL_MANDIR}/${language}/man6)
   list(APPEND translated ${page})
 endforeach()
+# po4a leaves a page that would not change as it is: touched, so that the
+# build sees it made.
+list(JOIN TUBEFLIGHT_LANGUAGES " " languages)
+add_custom_command(OUTPUT ${translated}
+  COMMAND po4a --no-update --variable "languages=${languages}" --variable catalogues=${TUBEFLIGHT_PO_DIR}
+          --variable pot=${TUBEFLIGHT_PO_DIR}/tubeflight.pot --variable master=${staged}/man/tubeflight.6
+          --variable pages=${staged}/man ${TUBEFLIGHT_PO_DIR}/po4a.cfg
+  COMMAND ${CMAKE_COMMAND} -E touch ${translated}
+  DEPENDS ${staged}/man/tubeflight.6 ${TUBEFLIGHT_PO_DIR}/po4a.cfg ${TUBEFLIGHT_PO_DIR}/LINGUAS
+          ${TUBEFLIGHT_CATALOGUES}
+  VERBATIM)
 
 # Desktop entries and icons, named by the AppStream id. The entries get
 # their texts in every language of po/ from msgfmt.

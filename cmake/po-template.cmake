@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Writes the translation template: the messages of the files that
 # po/POTFILES.in lists (xgettext), then those of the manual page's NAME,
-# SYNOPSIS and WARNING sections (po4a). The rest of the manual page stays
+# SYNOPSIS and WARNING sections (po4a, po/po4a.cfg). The rest of the manual page stays
 # in English in every language, so its messages stay out of the template.
 # Run as a script by the update-po target and by the catalogues' test:
 #   cmake -DSOURCE_DIR=… -DVERSION=… -DBUGS_ADDRESS=… -DOUTPUT=POT -DWORK=DIR
@@ -40,8 +40,11 @@ endif()
 math(EXPR end "${end} + 1")
 string(SUBSTRING "${text}" 0 ${end} text)
 file(WRITE ${WORK}/${page} "${text}")
-run(${CMAKE_COMMAND} -E chdir ${WORK} po4a-updatepo --format man --option untranslated=TH
-    --master-charset UTF-8 --master ${page} --po ${WORK}/manual.pot)
+# po4a (po/po4a.cfg) writes a template only beside a catalogue: a scratch
+# one, en, in WORK.
+run(${CMAKE_COMMAND} -E chdir ${WORK} po4a --no-translations --quiet --variable languages=en
+    --variable catalogues=${WORK} --variable pot=${WORK}/manual.pot --variable master=${page}
+    --variable pages=${WORK} ${SOURCE_DIR}/po/po4a.cfg)
 
 # One template, with xgettext's header.
 run(msgcat --use-first ${WORK}/sources.pot ${WORK}/manual.pot -o ${OUTPUT})
