@@ -45,7 +45,9 @@ fi
 
 # The catalogues: msgcmp names a message that is missing, untranslated or
 # fuzzy; msgfmt counts them.
-mapfile -t languages < <(grep -v '^#' "$po/LINGUAS" | tr -s ' ' '\n' | grep .)
+# po/LINGUAS as msgfmt reads it: whitespace-separated, a line that starts
+# with # a comment.
+mapfile -t languages < <(sed '/^#/d' "$po/LINGUAS" | tr -s '[:space:]' '\n' | grep .)
 ((${#languages[@]} > 0)) || fail "po/LINGUAS names no language"
 for language in "${languages[@]}"; do
   catalogue=$po/$language.po
