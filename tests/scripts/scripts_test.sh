@@ -166,6 +166,9 @@ refuses debian/tests/metadata ""
 refuses debian/tests/classic-sdl ""
 refuses tests/scripts/scripts_test.sh ""
 refuses tests/scripts/flash_check_test.sh "" ""
+refuses tests/scripts/lint_test.sh javascript ""
+refuses scripts/bench --smoke 1
+refuses scripts/bench-web --smoke --publish
 refuses tests/scripts/scripts_test.sh arguments "$scratch/tree" ""
 
 # Each script is checked above, or is one whose arguments choose what to
