@@ -5,6 +5,12 @@
 # imports no SDL_Init (then readelf's listing was not read as expected).
 # Usage: imports_test.sh EXECUTABLE...
 set -eu
+usage() {
+  echo "usage: $0 EXECUTABLE..." >&2
+  exit 2
+}
+[ $# -gt 0 ] || usage
+for exe in "$@"; do [ -f "$exe" ] || usage; done
 writers='^_*(v?f?printf|v?dprintf|f?puts|f?putc|putchar|fwrite|p?writev?|pwrite64|perror|psignal|v?syslog|warnx?|errx?|error|open(at)?(64)?|fopen(64)?|creat)(_chk|_unlocked)?$|^_ZSt[0-9]+w?c(out|err|log)$'
 status=0
 for exe in "$@"; do
