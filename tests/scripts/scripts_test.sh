@@ -96,7 +96,7 @@ echo "$name $*" >>"$GUARD_LOG/guarded"
 exit 97
 EOF
 chmod +x "$scratch/guard/guard"
-for name in rm sudo apt-get apt dpkg-deb curl npm debootstrap mount chroot unshare cmake ctest cpack \
+for name in rm sudo apt-get apt dpkg-deb curl npm mmdebstrap sbuild useradd mount chroot unshare cmake ctest cpack \
   ninja Xvfb; do
   ln -s guard "$scratch/guard/$name"
 done
@@ -141,7 +141,9 @@ refuses scripts/fetch-classic-sdl "$scratch/new" ""
 refuses scripts/install-deps ""
 refuses scripts/install-deps everything
 refuses scripts/test-fresh ""
-refuses scripts/test-fresh sid
+refuses scripts/test-fresh buster
+refuses scripts/package-check ""
+refuses scripts/package-check trixie bookworm
 refuses scripts/cross-test ""
 refuses scripts/cross-test macos
 refuses scripts/fetch-windows-sdl ""
