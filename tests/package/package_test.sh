@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the Debian package from a copy of the source tree as a distribution
-# does (dpkg-buildpackage, without its tests: the suite has run them), twice,
-# in two folders under a different time zone, locale and umask, and expects
-# the same bytes both times. Then checks the package: lintian passes the
-# .changes with no error or warning, its control data, its contents, its
-# Depends (found by dpkg-shlibdeps, and met on this system), the hardening
-# of its executables; and, unpacked into a private dpkg root, the
-# autopkgtests' checks of the installed metadata and of both flights.
+# does (dpkg-buildpackage, without its tests: the suite has run them) under
+# reprotest, twice, the second time varied in every way reprotest can vary
+# it here, 180 characters deep, and expects the same bytes both times. Then
+# checks the package: lintian passes it with no error or warning, its
+# control data, its contents, its Depends (found by dpkg-shlibdeps, and met
+# on this system), the hardening of its executables; and, unpacked into a
+# private dpkg root, the autopkgtests' checks of the installed metadata and
+# of both flights.
 # Needs no superuser and installs nothing on the machine. ARCH may be another
 # than the machine's (a cross build, -Pcross): the programs then run under
 # EMULATOR. VERSION is the project's, which the package must carry.
@@ -40,51 +41,59 @@ group_start=0
 begin() { group_start=$failures; }
 pass() { ((failures > group_start)) || echo "ok: $*"; }
 
-# --- dpkg-buildpackage, twice ----------------------------------------------
+# --- dpkg-buildpackage under reprotest --------------------------------------
 native=$(dpkg --print-architecture)
-build_args=(-us -uc -b)
+build_command='DEB_BUILD_OPTIONS=nocheck dpkg-buildpackage -us -uc -b'
 if [[ "$arch" != "$native" ]]; then
-  build_args+=(-a"$arch" '-Pcross,nocheck')
+  build_command+=" -a$arch -Pcross,nocheck"
 fi
-# build DIR UMASK TZ LANG: the source's tracked and new files, copied into
-# DIR/NAME, built there; the packages land in DIR.
-build() {
-  local dir=$1 tree
-  tree=$dir/$(basename "$dir")-tubeflight
-  mkdir -p "$tree"
-  git -C "$source_dir" ls-files -z --cached --others --exclude-standard |
-    (cd "$source_dir" && tar --null -T - -cf -) | tar -C "$tree" -xf -
-  if ! (cd "$tree" && umask "$2" && TZ=$3 LC_ALL='' LANG=$4 DEB_BUILD_OPTIONS=nocheck \
-    dpkg-buildpackage "${build_args[@]}") >"$dir/build.log" 2>&1; then
-    cat "$dir/build.log" >&2
-    echo "FAIL: dpkg-buildpackage could not build the package in $tree" >&2
-    exit 1
-  fi
-}
-build "$work/first" 022 UTC C.UTF-8
-build "$work/second" 002 Asia/Tokyo fr_FR.UTF-8
+# Every variation reprotest makes, but those it cannot make here:
+#  - user_group: a build as another user, through sudo, needs a second user
+#    set up for it; this test makes no users.
+#  - fileordering (disorderfs) needs FUSE, which is root's alone here.
+#  - domain_host needs a UTS namespace, a user's own only through a user
+#    namespace, which a chroot (scripts/test-fresh's) does not allow.
+# time (faketime) is varied: the build runs no tests.
+variations=+all,-user_group
+skipped=user_group
+if ! command -v disorderfs >/dev/null || [[ ! -r /dev/fuse || ! -w /dev/fuse ]]; then
+  variations+=,-fileordering
+  skipped+=" fileordering"
+fi
+if ! unshare --uts true 2>/dev/null && ! unshare --user --map-root-user --uts true 2>/dev/null; then
+  variations+=,-domain_host
+  skipped+=" domain_host"
+fi
+# The builds' folders are 180 characters deep or more: a long path must not
+# change the package (nor break the build).
+deep=$(realpath "$work")/deep
+while ((${#deep} < 180)); do deep+=/deeper; done
+mkdir -p "$deep" "$work/source"
+git -C "$source_dir" ls-files -z --cached --others --exclude-standard |
+  (cd "$source_dir" && tar --null -T - -cf -) | tar -C "$work/source" -xf -
+if ! TMPDIR=$deep reprotest --variations="$variations" --min-cpus="$(nproc)" --store-dir="$work/builds" \
+  -c "$build_command" "$work/source" '../tubeflight_*.deb' -- null >"$work/reprotest.log" 2>&1; then
+  cat "$work/reprotest.log" >&2
+  find "$work/builds" -name '*.diffoscope.out' -exec cat {} + >&2 2>/dev/null || true
+  echo "FAIL: the package is not reproducible, or reprotest could not build it (varied: $variations)" >&2
+  exit 1
+fi
 deb_name=tubeflight_${version}_$arch.deb
-deb=$work/first/$deb_name
-changes=$work/first/tubeflight_${version}_$arch.changes
-[[ -f "$deb" && -f "$changes" ]] || {
-  echo "FAIL: dpkg-buildpackage made no $deb_name and .changes: $(ls "$work/first")" >&2
+deb=$work/builds/control/$deb_name
+[[ -f "$deb" ]] || {
+  echo "FAIL: dpkg-buildpackage made no $deb_name: $(ls "$work/builds/control")" >&2
   exit 1
 }
-
 begin
-if ! cmp -s "$deb" "$work/second/$deb_name"; then
-  fail "two builds gave two different packages"
-  if command -v diffoscope >/dev/null; then
-    diffoscope "$deb" "$work/second/$deb_name" >&2 || true
-  fi
-fi
-pass "$deb_name is the same, byte for byte, from two builds (sha256 $(sha256sum <"$deb" | cut -c1-16)…)"
+cmp -s "$deb" "$work/builds/experiment-1/$deb_name" || fail "two builds gave two different packages"
+pass "$deb_name is the same, byte for byte, from two builds (sha256 $(sha256sum <"$deb" | cut -c1-16)…)" \
+  "in folders ${#deep}+ characters deep, the second varied by reprotest ($variations; not $skipped)"
 
-# lintian: not a single error or warning; its notes are shown.
+# lintian: not a single error or warning on the packages; its notes are shown.
 begin
-if lintian --fail-on error,warning --display-info --pedantic "$changes" >"$work/lintian.log" 2>&1; then
+if lintian --fail-on error,warning --display-info --pedantic "$work/builds/control/"*.deb >"$work/lintian.log" 2>&1; then
   sed -n '/^[EWIPXO]: /p' "$work/lintian.log"
-  pass "lintian passes $(basename "$changes")"
+  pass "lintian passes $(cd "$work/builds/control" && echo *.deb)"
 else
   cat "$work/lintian.log" >&2
   fail "lintian reports errors or warnings"
