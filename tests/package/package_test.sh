@@ -72,7 +72,7 @@ mkdir -p "$deep" "$work/source"
 git -C "$source_dir" ls-files -z --cached --others --exclude-standard |
   (cd "$source_dir" && tar --null -T - -cf -) | tar -C "$work/source" -xf -
 if ! TMPDIR=$deep reprotest --variations="$variations" --min-cpus="$(nproc)" --store-dir="$work/builds" \
-  -c "$build_command" "$work/source" '../tubeflight_*.deb' -- null >"$work/reprotest.log" 2>&1; then
+  -c "$build_command" "$work/source" '../tubeflight*.deb' -- null >"$work/reprotest.log" 2>&1; then
   cat "$work/reprotest.log" >&2
   find "$work/builds" -name '*.diffoscope.out' -exec cat {} + >&2 2>/dev/null || true
   echo "FAIL: the package is not reproducible, or reprotest could not build it (varied: $variations)" >&2
@@ -89,7 +89,8 @@ cmp -s "$deb" "$work/builds/experiment-1/$deb_name" || fail "two builds gave two
 pass "$deb_name is the same, byte for byte, from two builds (sha256 $(sha256sum <"$deb" | cut -c1-16)…)" \
   "in folders ${#deep}+ characters deep, the second varied by reprotest ($variations; not $skipped)"
 
-# lintian: not a single error or warning on the packages; its notes are shown.
+# lintian: not a single error or warning on the packages (the program's and
+# its debug symbols'); its notes are shown.
 begin
 if lintian --fail-on error,warning --display-info --pedantic "$work/builds/control/"*.deb >"$work/lintian.log" 2>&1; then
   sed -n '/^[EWIPXO]: /p' "$work/lintian.log"
