@@ -1,25 +1,19 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
-# A storm of input the flight must ignore, on the current DISPLAY: for
-# scripts/bench, which measures the frame rate in it, and the storm tests
-# (tests/app, tests/windows), which check that the flight flies on.
-#
-# storm WINDOW SEND_WM_DELETE SECONDS [EVENTS]: batches of input at WINDOW
-# for SECONDS, and on until at least EVENTS input events were sent (counted
-# in storm_events); fails when a batch could not be sent. A batch is one
-# xdotool run of about a hundred events over some 100 ms, so that most
-# frames have input to drain: pointer moves in the window, the three buttons
-# and the wheel, keys but Escape; then a close request (SEND_WM_DELETE).
-# STORM_POINTER_ONLY keeps the pointer moves alone: the Windows test taps
-# Escape meanwhile, which a modifier could make a window manager's shortcut.
-#
-# storm_round EXECUTABLE PROBE SEND_WM_DELETE DIR ROUND: one flight with the
-# swap-logging PROBE: STORM_CALM_S seconds calm, STORM_S of storm, calm
-# again, then Escape. The calm runs X clients that only ask questions, as on
-# a virtual machine the mere coming and going of processes moves the frame
-# timing. Writes into DIR the intervals between frame starts (ms) in the
-# calm and in the storm, calm.ROUND.intervals and storm.ROUND.intervals, and
-# the input events a second, storm.ROUND.events.
+# A storm of input the flight must ignore, on the current DISPLAY, for
+# scripts/bench and the storm tests (tests/app, tests/windows).
+# storm WINDOW SEND_WM_DELETE SECONDS [EVENTS]: for SECONDS and until EVENTS
+# input events were sent (counted in storm_events), batches of a hundred
+# events in 100 ms, so that most frames have input to drain: pointer moves
+# in WINDOW, the buttons and the wheel, keys but Escape, then a close
+# request (SEND_WM_DELETE). STORM_POINTER_ONLY: pointer moves alone (a
+# modifier could make the Windows test's Escape a window manager's shortcut).
+# storm_round EXECUTABLE PROBE SEND_WM_DELETE DIR ROUND: a flight with the
+# swap-logging PROBE, STORM_CALM_S s calm, STORM_S s storm, calm, Escape; the
+# calm runs X clients that only ask questions, as on a virtual machine the
+# coming and going of processes moves the frame timing. Writes into DIR the
+# frame intervals (ms) of the calm and the storm (calm.ROUND.intervals,
+# storm.ROUND.intervals) and the events a second (storm.ROUND.events).
 source "$(dirname "${BASH_SOURCE[0]}")/flight.sh"
 
 STORM_CALM_S=${STORM_CALM_S:-2.5}
