@@ -21,26 +21,20 @@ STORM_S=${STORM_S:-5}
 storm_keys=(a q space Return Tab F1 F12 Left Up shift ctrl alt super BackSpace Delete)
 
 storm_batch() {
-  local args=() i button
+  local args=() i b=$storm_batches pointer_only=${STORM_POINTER_ONLY:-}
   for ((i = 0; i < 25; ++i)); do
-    args+=(mousemove --window "$storm_window" $((20 + (storm_batches * 37 + i * 53) % 600))
-      $((20 + (storm_batches * 29 + i * 41) % 440)))
-    storm_events=$((storm_events + 1))
-    if [[ -z "${STORM_POINTER_ONLY:-}" ]]; then
-      args+=(key --delay 0 "${storm_keys[$(((storm_batches * 25 + i) % ${#storm_keys[@]}))]}")
-      storm_events=$((storm_events + 2))
-      if ((i % 2 == 0)); then
-        button=$((1 + (storm_batches + i / 2) % 5))
-        args+=(mousedown "$button" mouseup "$button")
-        storm_events=$((storm_events + 2))
-      fi
+    args+=(mousemove --window "$storm_window" $((20 + (b * 37 + i * 53) % 600)) $((20 + (b * 29 + i * 41) % 440)))
+    if [[ -z "$pointer_only" ]]; then
+      args+=(key --delay 0 "${storm_keys[$(((b * 25 + i) % ${#storm_keys[@]}))]}")
+      ((i % 2)) || args+=(mousedown $((1 + (b + i / 2) % 5)) mouseup $((1 + (b + i / 2) % 5)))
     fi
     args+=(sleep 0.004)
   done
-  storm_batches=$((storm_batches + 1))
-  [[ -n "${STORM_POINTER_ONLY:-}" ]] && { xdotool "${args[@]}"; return; }
-  storm_events=$((storm_events + 1))
-  xdotool "${args[@]}" && "$storm_send_wm_delete" "$storm_window"
+  storm_batches=$((b + 1))
+  # 25 moves; or also 25 keys and 13 clicks of two events each (press,
+  # release), and the close request.
+  storm_events=$((storm_events + (${#pointer_only} ? 25 : 25 + 50 + 26 + 1)))
+  xdotool "${args[@]}" && { [[ -n "$pointer_only" ]] || "$storm_send_wm_delete" "$storm_window"; }
 }
 
 storm() {
