@@ -5,13 +5,8 @@
 // busy wait: the main thread gives up the processor only inside the drawing
 // and the swap, about once a frame, never to sleep.
 #include "flight_checks.h"
-#include "harness.h"
-#include "probe_output.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -19,7 +14,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr Millis START_TIMEOUT{20000};
 constexpr Millis SAMPLE_PERIOD{500};
 constexpr long LAP_FRAMES = 360; // one degree of path a frame
 constexpr long SOAK_FRAMES = 2 * LAP_FRAMES + 20;
@@ -44,29 +38,18 @@ struct Sample {
     long waits = 0; // voluntary context switches of the main thread
 };
 
-// A number field ("VmRSS:", "voluntary_ctxt_switches:") of a /proc status
-// file; 0 when the process has gone.
+// A number field of a /proc status file; 0 when the process has gone.
 long status_field(const std::string& path, const std::string& name) {
-    std::ifstream status(path);
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(name, 0) == 0) {
-            std::istringstream fields(line.substr(name.size()));
-            long value = 0;
-            fields >> value;
-            return value;
-        }
-    }
-    return 0;
+    return field_value(read_file(path), name + ":").value_or(0);
 }
 
 long resident_kib(pid_t pid) {
-    return status_field("/proc/" + std::to_string(pid) + "/status", "VmRSS:");
+    return status_field("/proc/" + std::to_string(pid) + "/status", "VmRSS");
 }
 
 long main_thread_waits(pid_t pid) {
     const std::string task = std::to_string(pid);
-    return status_field("/proc/" + task + "/task/" + task + "/status", "voluntary_ctxt_switches:");
+    return status_field("/proc/" + task + "/task/" + task + "/status", "voluntary_ctxt_switches");
 }
 
 long frames_swapped(const Session& session) {

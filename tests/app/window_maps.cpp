@@ -5,38 +5,25 @@
 
 namespace e2e {
 
-struct WindowMaps::Connection {
-    Display* display = nullptr;
-};
-
-WindowMaps::WindowMaps(const std::string& display) : connection_(new Connection) {
-    connection_->display = XOpenDisplay(display.c_str());
-    if (connection_->display != nullptr) {
-        XSelectInput(connection_->display, DefaultRootWindow(connection_->display),
-                     SubstructureNotifyMask);
-        // The selection holds once the server has answered.
-        XSync(connection_->display, False);
+WindowMaps::WindowMaps(const std::string& display) : display_(XOpenDisplay(display.c_str())) {
+    if (auto* x = static_cast<Display*>(display_)) {
+        XSelectInput(x, DefaultRootWindow(x), SubstructureNotifyMask);
+        XSync(x, False); // the selection holds once the server has answered
     }
 }
 
 WindowMaps::~WindowMaps() {
-    if (connection_->display != nullptr) {
-        XCloseDisplay(connection_->display);
+    if (display_ != nullptr) {
+        XCloseDisplay(static_cast<Display*>(display_));
     }
-}
-
-bool WindowMaps::watching() const {
-    return connection_->display != nullptr;
 }
 
 int WindowMaps::mapped() {
-    if (connection_->display == nullptr) {
-        return 0;
-    }
-    XSync(connection_->display, False);
-    XEvent event;
-    while (XCheckTypedEvent(connection_->display, MapNotify, &event)) {
-        ++mapped_;
+    if (auto* x = static_cast<Display*>(display_)) {
+        XSync(x, False);
+        for (XEvent event; XCheckTypedEvent(x, MapNotify, &event);) {
+            ++mapped_;
+        }
     }
     return mapped_;
 }

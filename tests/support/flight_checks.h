@@ -17,6 +17,14 @@ namespace e2e {
 
 // The caption from the end of the first frame on.
 constexpr const char* TITLE = "tubeflight - flying through the knot tube (Escape quits)";
+// The probe's log of a start-up in a window and in full screen.
+constexpr const char* STARTED_WINDOWED =
+    "SDL_Init 0x0000ffff ok\nSDL_SetVideoMode 640 480 32 0x40000003 ok\n";
+constexpr const char* STARTED_FULLSCREEN =
+    "SDL_Init 0x0000ffff ok\nSDL_SetVideoMode 640 480 32 0xc0000003 ok\n";
+// Start-up on llvmpipe takes well under a second; this is reached only when
+// something is wrong (or the machine is very busy).
+constexpr Millis START_TIMEOUT{20000};
 
 // The swap log holds frames 1, 2, 3, ... in order, each flushed once before
 // its swap, and every frame started a full frame period after the previous
@@ -35,6 +43,12 @@ std::size_t watch_until_floor_held(const Session& session, std::size_t frames, i
 
 // Waits until the probe has logged at least `count` swaps.
 bool wait_for_frames(const Session& session, std::size_t count, Millis timeout);
+std::size_t swaps_logged(const Session& session);
+// Starts `exe` with the probe and `env` (start_program's `args` and
+// `ignored` signals), and waits until it has swapped `frames` frames.
+testing::AssertionResult start_flying(Session& session, const std::string& exe, const Env& env,
+                                      std::size_t frames, const std::vector<std::string>& args = {},
+                                      const std::vector<int>& ignored = {});
 
 // The window is the display's size and the pointer sits at its centre.
 void expect_display_window_with_centred_pointer(const Session& session, WindowId window);

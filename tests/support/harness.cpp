@@ -148,14 +148,10 @@ ToolRun run_tool(const Session& session, std::vector<std::string> argv) {
     return run;
 }
 
-// Value of NAME=value in `KEY=VALUE` lines such as `xdotool ... --shell`.
+// NAME=value in `xdotool ... --shell`'s lines.
 int shell_value(const std::string& text, const std::string& name) {
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.rfind(name + "=", 0) == 0) {
-            return std::stoi(line.substr(name.size() + 1));
-        }
+    if (const std::optional<long> value = field_value(text, name + "=")) {
+        return static_cast<int>(*value);
     }
     throw std::runtime_error("no " + name + " in: " + text);
 }
@@ -304,6 +300,16 @@ std::string read_file(const std::string& path) {
     return text.str();
 }
 
+std::optional<long> field_value(const std::string& text, const std::string& prefix) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(prefix, 0) == 0) {
+            return std::stol(line.substr(prefix.size()));
+        }
+    }
+    return std::nullopt;
+}
+
 bool file_exists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
@@ -421,14 +427,6 @@ Env probe_env(const Session& session, const Env& extra) {
             {"TUBEFLIGHT_PROBE_CALLS_LOG", calls_log(session)}};
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
-}
-
-std::string swap_log(const Session& session) {
-    return scratch(session, "swaps.log");
-}
-
-std::string calls_log(const Session& session) {
-    return scratch(session, "calls.log");
 }
 
 } // namespace e2e

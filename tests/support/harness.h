@@ -55,10 +55,10 @@ struct Geometry {
 // One private X server, a scratch directory under the build tree, and at
 // most one program at a time. The program's stdout and stderr go to files in
 // the scratch directory; its XDG_RUNTIME_DIR and TMPDIR are a private folder
-// under /tmp, short enough for socket paths. Whatever still runs when the session ends is killed and the
-// directory removed. When the test process dies of a signal or is killed,
-// its children (the server, the program, the X tools) get a parent-death
-// signal, and the e2e tests' CTest fixture removes the directory.
+// under /tmp, short enough for socket paths. Whatever still runs when the session ends is killed
+// and the directory removed. When the test process dies of a signal or is killed, its children (the
+// server, the program, the X tools) get a parent-death signal, and the e2e tests' CTest fixture
+// removes the directory.
 struct Session {
     pid_t xvfb = -1;     // scripts/with-xvfb, which ends the server with itself
     std::string display; // ":N"
@@ -77,6 +77,8 @@ struct Session {
 std::string scratch(const Session& session, const std::string& name);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
+// The number after `prefix` on the first line of `text` that starts with it.
+std::optional<long> field_value(const std::string& text, const std::string& prefix);
 
 // The test's own environment as NAME=value entries, without the names in
 // `removed` and with `overrides` replacing or adding entries (of two with
@@ -127,7 +129,11 @@ bool send_close_request(const Session& session, WindowId window);
 // The environment that loads the probe, with its swap and calls logs in the
 // scratch directory, plus `extra` (which may replace them).
 Env probe_env(const Session& session, const Env& extra = {});
-std::string swap_log(const Session& session);
-std::string calls_log(const Session& session);
+inline std::string swap_log(const Session& session) {
+    return scratch(session, "swaps.log");
+}
+inline std::string calls_log(const Session& session) {
+    return scratch(session, "calls.log");
+}
 
 } // namespace e2e
