@@ -35,9 +35,7 @@ constexpr std::int64_t MIN_GAP_NS = 14'000'000 - 10'000;
 // or a frame handed to the renderer only at the swap does, leaves at most
 // one in a hundred there in every stretch.
 // The Windows test (tests/windows/windows_test.py, check_rate) holds Wine's
-// flight to the same share; Wine's trace has no swap lengths and stamps swaps
-// with a millisecond tick refreshed every 10-16 ms, so that check reads the
-// trace lines' arrival times and whole seconds of stamps instead, in Python.
+// flight to the same share.
 constexpr std::int64_t AT_FLOOR_BELOW_NS = 16'800'000;
 constexpr double MIN_SHARE_AT_FLOOR = 0.1;
 
@@ -129,7 +127,21 @@ void expect_runs_on(const Session& session, Sdl sdl) {
 }
 
 bool wait_for_frames(const Session& session, std::size_t count, Millis timeout) {
-    return wait_until([&] { return read_swap_log(swap_log(session)).size() >= count; }, timeout);
+    return wait_until([&] { return swaps_logged(session) >= count; }, timeout);
+}
+
+std::size_t swaps_logged(const Session& session) {
+    return read_swap_log(swap_log(session)).size();
+}
+
+testing::AssertionResult start_flying(Session& session, const std::string& exe, const Env& env,
+                                      std::size_t frames, const std::vector<std::string>& args,
+                                      const std::vector<int>& ignored) {
+    start_program(session, exe, probe_env(session, env), ignored, args);
+    if (wait_for_frames(session, frames, START_TIMEOUT)) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << "the flight did not start";
 }
 
 void expect_display_window_with_centred_pointer(const Session& session, WindowId window) {

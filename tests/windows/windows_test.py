@@ -48,6 +48,7 @@ PACE_ROUNDS = 5
 STOPPED_STATUS = 0x3A
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts')
 STORM = os.path.join(SCRIPTS, 'lib', 'storm.sh')
+WINE_RUN = os.path.join(SCRIPTS, 'wine-run')
 # Wine's traces of the program's calls: the buffer swaps of its WGL driver,
 # timestamped in milliseconds (+timestamp,+wgl), and the window texts set
 # (+win).
@@ -125,7 +126,7 @@ class Flight:
         self.crashes = []  # Wine's reports of an unhandled exception
         self.lock = threading.Lock()
         self.process = subprocess.Popen(
-            [os.path.join(SCRIPTS, 'wine-run'), prefix, exe], cwd=cwd,
+            [WINE_RUN, prefix, exe], cwd=cwd,
             env=wine_env(trace), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.PIPE, text=True, errors='replace')
         self.reader = threading.Thread(target=self._read, daemon=True)
@@ -162,8 +163,7 @@ class Flight:
         return until(found, seconds)
 
     def end_with_escape(self, window):
-        subprocess.run(['xdotool', 'windowactivate', '--sync', window], capture_output=True)
-        subprocess.run(['xdotool', 'key', '--clearmodifiers', 'Escape'], check=True)
+        press(window, '--clearmodifiers', 'Escape')
         return self.wait(10)
 
     def wait(self, seconds):
@@ -177,8 +177,7 @@ class Flight:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
-        subprocess.run([os.path.join(SCRIPTS, 'wine-run'), self.prefix, 'wineboot', '--kill'],
-                       capture_output=True)
+        subprocess.run([WINE_RUN, self.prefix, 'wineboot', '--kill'], capture_output=True)
 
 
 def window_geometry(window):
@@ -193,12 +192,23 @@ def window_title(window):
     return match[1] if match else None
 
 
-def capture(window):
-    """The window's pixels as RGB bytes, rows top first."""
-    ppm = subprocess.run(['import', '-silent', '-window', window, '-depth', '8', 'ppm:-'],
-                         check=True, capture_output=True).stdout
+def press(window, *key, check=True):
+    """Activates `window` (Wine gives keys only to an activated window) and
+    sends it `key` (xdotool's arguments)."""
+    subprocess.run(['xdotool', 'windowactivate', '--sync', window], capture_output=True)
+    subprocess.run(['xdotool', 'key', *key], check=check, capture_output=not check)
+
+
+def ppm_rgb(ppm):
+    """The size and the RGB bytes (rows top first) of a binary PPM."""
     header = re.match(rb'P6\s+(\d+)\s+(\d+)\s+255\s', ppm)
     return (int(header[1]), int(header[2])), ppm[header.end():]
+
+
+def capture(window):
+    """The window's pixels as RGB bytes, rows top first."""
+    return ppm_rgb(subprocess.run(['import', '-silent', '-window', window, '-depth', '8', 'ppm:-'],
+                                  check=True, capture_output=True).stdout)
 
 
 def difference(a, b):
@@ -220,9 +230,7 @@ def linux_frames(exe, probe, frames, work):
     images = {}
     for frame in frames:
         with open(os.path.join(work, f'frame-{frame:04d}.ppm'), 'rb') as f:
-            data = f.read()
-        header = re.match(rb'P6\s+(\d+)\s+(\d+)\s+255\s', data)
-        images[frame] = data[header.end():]
+            images[frame] = ppm_rgb(f.read())[1]
     return images
 
 
@@ -254,33 +262,20 @@ def check_picture(flight, pid, window, args):
 def check_rate(flight, seconds=8.0):
     """62.5 frames a second, from the trace of the swaps.
 
-    Wine stamps each trace line with its tick count, which its server
-    refreshes at its own calls (every 10 to 16 ms while the program runs),
-    not every millisecond: a stamp can be that much late, so single gaps
-    between stamps say little, but a second's worth of them is right to
-    within one refresh. The stamps bound the rate from above: no second of
-    the flight may be faster than 62.5 frames, beyond that error. Each
-    swap's line is written as the swap begins and read here at once, so
-    the gaps between the lines' arrivals are the frames' own intervals,
-    give or take this test's scheduling. A frame-locked flight is only ever
-    slowed by a busy machine, never sped up: on an idle machine nine frames
-    in ten hold the 16 ms floor; busy neighbours make many a millisecond or
-    more late (the median goes to 17 ms, and to 21 ms with two cores fully
-    loaded) but leave a tenth or so at the floor, as in the Linux tests. A
-    line this test reads late makes the next interval look short: that
-    frame counts as at the floor too. A flight that misses the floor by
-    work after its wait holds it for hardly a frame in ten even on an idle
-    machine: under Wine, SDL setting the window's text each frame did, and
-    so did its event pump asking X for the cursor's position twice a frame.
-
-    A busy host can keep nine frames in ten a tick late for a minute, so a
-    round that misses the floor or the median is measured again, up to
-    PACE_ROUNDS rounds; the bounds from above hold in each.
-
-    The Linux tests judge pacing apart (tests/support/flight_checks.cpp):
-    their probe logs each swap's start and length in nanoseconds, so they
-    check every gap after a swap; this trace has neither, so only the rule of
-    a tenth under 16.8 ms is common, one comparison on each side.
+    Wine stamps each trace line with a tick count that its server refreshes
+    only every 10 to 16 ms: single gaps between stamps say little, but a
+    second's worth is right to within one refresh, so the stamps bound the
+    rate from above. Each swap's line is read here as the swap begins, so the
+    gaps between the lines' arrivals are the frames' own intervals (a line
+    read late makes the next look short: at the floor too). Those are held to
+    the Linux tests' share of frames at the floor (tests/support/
+    flight_checks.cpp says why a tenth; the trace has no swap lengths for
+    their other checks), and their median to 16 ms or a busy machine's later
+    (17 ms, 21 ms with two cores loaded). Work after the wait misses the floor
+    even on an idle machine: under Wine, SDL setting the window's text each
+    frame did, and its event pump asking X for the pointer twice a frame. A
+    busy host can keep the flight late for a minute: a round that misses is
+    measured again, up to PACE_ROUNDS; the bounds from above hold in each.
     """
     second = 62  # intervals in a second at the floor
     for round in range(1, PACE_ROUNDS + 1):
@@ -380,8 +375,8 @@ def check_session_end(args, exe, screen):
     flight = Flight(exe, args.prefix, trace=None)
     window = flight.window()
     if check(window is not None, 'the flight started once more'):
-        subprocess.run([os.path.join(SCRIPTS, 'wine-run'), args.prefix, 'wineboot',
-                        '--end-session'], capture_output=True, timeout=60)
+        subprocess.run([WINE_RUN, args.prefix, 'wineboot', '--end-session'], capture_output=True,
+                       timeout=60)
         status = flight.wait(10)
         check(status == STOPPED_STATUS,
               f'the end of the session ends the flight with STATUS_CONTROL_C_EXIT ({status})')
@@ -403,8 +398,7 @@ def test_fullscreen(args):
     status = flight.end_with_escape(window)
     check(status == 0, f'Escape ends the flight with status 0 ({status})')
     check(screen_size() == screen, 'the screen is as it was')
-    left = subprocess.run(['xdotool', 'search', '--name', '^tubeflight'], capture_output=True,
-                          text=True).stdout.split()
+    left = xdotool_search('^tubeflight')
     check(not left, f'no window of it is left ({left})')
     check_session_end(args, args.exe, screen)
 
@@ -522,7 +516,7 @@ def test_packages(args):
     shutil.rmtree(fresh, ignore_errors=True)
 
     def wine(*command):
-        result = subprocess.run([os.path.join(SCRIPTS, 'wine-run'), fresh, *command],
+        result = subprocess.run([WINE_RUN, fresh, *command],
                                 capture_output=True, text=True, errors='replace', timeout=300)
         crashes.extend(f'{os.path.basename(command[0])}: {line.strip()}'
                        for line in result.stderr.splitlines() if line.startswith(CRASH))
@@ -555,18 +549,14 @@ def test_packages(args):
                       f'the language dialog offers {LANGUAGES}: {setup.items}')
                 if dialog:
                     # D: the first language whose name begins with it, Deutsch.
-                    subprocess.run(['xdotool', 'windowactivate', '--sync', dialog],
-                                   capture_output=True)
-                    subprocess.run(['xdotool', 'key', 'D'], check=True)
+                    press(dialog, 'D')
                     time.sleep(0.5)
-                    subprocess.run(['xdotool', 'key', 'Return'], check=True)
+                    press(dialog, 'Return')
             deadline = time.monotonic() + 120
             while setup.process.poll() is None and time.monotonic() < deadline:
                 window = xdotool_search(r'tubeflight ' + re.escape(args.version))
                 if window:
-                    subprocess.run(['xdotool', 'windowactivate', '--sync', window],
-                                   capture_output=True)
-                    subprocess.run(['xdotool', 'key', 'Return'], capture_output=True)
+                    press(window, 'Return', check=False)
                 time.sleep(1.5)
             status = setup.wait(10)
             crashes.extend(f'installer: {line}' for line in setup.crashes)
@@ -670,8 +660,7 @@ def main():
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(args.work)
     # A new prefix is made first, outside the time a window is waited for.
-    subprocess.run([os.path.join(SCRIPTS, 'wine-run'), args.prefix, 'cmd', '/c', 'exit'],
-                   capture_output=True, timeout=300)
+    subprocess.run([WINE_RUN, args.prefix, 'cmd', '/c', 'exit'], capture_output=True, timeout=300)
     {'flight': test_flight, 'fullscreen': test_fullscreen, 'packages': test_packages}[args.what](args)
     if failures:
         print(f'{len(failures)} checks failed', flush=True)
