@@ -2,7 +2,7 @@
 // The executables flown from start-up to their end: one watched run of the
 // windowed flight, how it ends (an Escape tap or a stop signal), the frames
 // it draws, the full-screen flight, and what each takes from how it is
-// started. Whether it holds the frame floor: pace_e2e_test.cpp; start-up
+// started. Whether it holds the frame floor: machine_e2e_test.cpp; start-up
 // failures: reliability_test.cpp.
 #include "flight_checks.h"
 

@@ -55,18 +55,6 @@ std::array<int, 2> on_screen(double x, double y) {
             static_cast<int>(CENTRE_Y + y / 10 * f * CENTRE_Y)};
 }
 
-std::array<float, 16> model_view() {
-    std::array<float, 16> matrix{};
-    glGetFloatv(GL_MODELVIEW_MATRIX, matrix.data());
-    return matrix;
-}
-
-GLint model_view_depth() {
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    return depth;
-}
-
 std::vector<double> get_doubles(GLenum name, std::size_t count) {
     std::vector<double> values(count);
     glGetDoublev(name, values.data());
@@ -174,13 +162,13 @@ TEST_F(DrawScene, LeavesTheModelViewMatrixAsItFoundIt) {
             // Drawing must not depend on it either: the look-at replaces it.
             glTranslatef(100, 0, 0);
         }
-        const std::array<float, 16> before = model_view();
-        const GLint depth = model_view_depth();
+        const std::vector<double> before = get_doubles(GL_MODELVIEW_MATRIX, 16);
+        const std::vector<double> depth = get_doubles(GL_MODELVIEW_STACK_DEPTH, 1);
 
         draw_scene(START, one_triangle(3, 3, 4));
 
-        EXPECT_EQ(model_view(), before) << "moved " << moved;
-        EXPECT_EQ(model_view_depth(), depth) << "moved " << moved;
+        EXPECT_EQ(get_doubles(GL_MODELVIEW_MATRIX, 16), before) << "moved " << moved;
+        EXPECT_EQ(get_doubles(GL_MODELVIEW_STACK_DEPTH, 1), depth) << "moved " << moved;
         EXPECT_PRED_FORMAT3(colour_near, probe(CENTRE_X, CENTRE_Y), WHITE, TOLERANCE);
     }
 }

@@ -134,40 +134,31 @@ refuses() {
   fi
 }
 
-refuses scripts/fetch-classic-sdl ""
+# Each script given one empty argument, then the absurd arguments of some.
+for script in scripts/fetch-classic-sdl scripts/install-deps scripts/test-fresh scripts/package-check \
+  scripts/cross-test scripts/fetch-windows-sdl scripts/capture-frame scripts/run scripts/with-xvfb \
+  data/icons/make-icons .ci/run tests/app/imports_test.sh debian/tests/flight debian/tests/metadata \
+  debian/tests/classic-sdl tests/scripts/scripts_test.sh; do
+  refuses "$script" ""
+done
 refuses scripts/fetch-classic-sdl /
 refuses scripts/fetch-classic-sdl "$scratch/tree"
 refuses scripts/fetch-classic-sdl "$scratch/new" ""
-refuses scripts/install-deps ""
 refuses scripts/install-deps everything
-refuses scripts/test-fresh ""
 refuses scripts/test-fresh buster
-refuses scripts/package-check ""
 refuses scripts/package-check trixie bookworm
-refuses scripts/cross-test ""
 refuses scripts/cross-test macos
-refuses scripts/fetch-windows-sdl ""
 refuses scripts/wine-run "" ""
 refuses scripts/wine-run "$scratch/new" ""
-refuses scripts/capture-frame ""
 refuses scripts/capture-frame 0
 refuses scripts/record-headless "" ""
 refuses scripts/record-headless "$scratch/tree" "$scratch/tree"
-refuses scripts/run ""
 refuses scripts/web --port ""
-refuses scripts/with-xvfb ""
 refuses scripts/with-xvfb --screen "" true
-refuses data/icons/make-icons ""
-refuses .ci/run ""
 refuses tests/headless/record_headless_test.sh "" "" "" ""
 refuses tests/memcheck/memcheck_run.sh "" "" ""
-refuses tests/app/imports_test.sh ""
 refuses tests/package/package_test.sh "" "" "" ""
 refuses tests/po/catalogues_test.sh "" "" ""
-refuses debian/tests/flight ""
-refuses debian/tests/metadata ""
-refuses debian/tests/classic-sdl ""
-refuses tests/scripts/scripts_test.sh ""
 refuses tests/scripts/flash_check_test.sh "" ""
 refuses tests/scripts/lint_test.sh javascript ""
 refuses scripts/bench --smoke 1

@@ -113,13 +113,21 @@ struct ToolRun {
     std::string out;
 };
 
-// Reads `fd` to its end, or only to the end of the first line when `line`,
-// and closes it.
-std::string read_from(int fd, bool line) {
+// Starts `argv` as `pid`, its stderr on /dev/null, and reads its stdout to the
+// end, or only to the end of the first line when `line`.
+std::string spawn_and_read(pid_t& pid, std::vector<std::string> argv, std::vector<std::string> env,
+                           int death_signal, bool line) {
+    int pipe_fds[2];
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+        fail("pipe2");
+    }
+    pid = spawn(std::move(argv), std::move(env), {{STDERR_FILENO, "/dev/null", O_WRONLY}},
+                death_signal, pipe_fds[1]);
+    close(pipe_fds[1]);
     std::string text;
     char buffer[4096];
     while (!line || text.find('\n') == std::string::npos) {
-        const ssize_t count = read(fd, buffer, sizeof buffer);
+        const ssize_t count = read(pipe_fds[0], buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -128,21 +136,16 @@ std::string read_from(int fd, bool line) {
         }
         text.append(buffer, static_cast<std::size_t>(count));
     }
-    close(fd);
+    close(pipe_fds[0]);
     return text;
 }
 
 // Runs an X client on the session's display and collects its stdout.
 ToolRun run_tool(const Session& session, std::vector<std::string> argv) {
-    int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
-        fail("pipe2");
-    }
-    const pid_t pid = spawn(argv, environment_with({{"DISPLAY", session.display}}),
-                            {{STDERR_FILENO, "/dev/null", O_WRONLY}}, SIGKILL, pipe_fds[1]);
-    close(pipe_fds[1]);
+    pid_t pid = -1;
     ToolRun run;
-    run.out = read_from(pipe_fds[0], false);
+    run.out = spawn_and_read(pid, std::move(argv), environment_with({{"DISPLAY", session.display}}),
+                             SIGKILL, false);
     const std::optional<Ended> ended = reap(pid, true);
     run.ok = ended && ended->exited && ended->status == 0;
     return run;
@@ -162,15 +165,9 @@ int shell_value(const std::string& text, const std::string& name) {
 // that does not start within its own deadline, so that the line comes or the
 // pipe closes. Its temporary folder is in the session's.
 std::string start_xvfb(Session& session) {
-    int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
-        fail("pipe2");
-    }
-    session.xvfb = spawn({WITH_XVFB, "sh", "-c", "echo \"$DISPLAY\" && exec sleep infinity"},
-                         environment_with({{"TMPDIR", session.dir}}),
-                         {{STDERR_FILENO, "/dev/null", O_WRONLY}}, SIGTERM, pipe_fds[1]);
-    close(pipe_fds[1]);
-    const std::string line = read_from(pipe_fds[0], true);
+    const std::string line = spawn_and_read(
+        session.xvfb, {WITH_XVFB, "sh", "-c", "echo \"$DISPLAY\" && exec sleep infinity"},
+        environment_with({{"TMPDIR", session.dir}}), SIGTERM, true);
     if (line.find('\n') == std::string::npos) {
         throw std::runtime_error("Xvfb did not report a display");
     }
