@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "../geometry/reference_knot.h"
 #include "camera/camera.h"
 #include "geometry/knot.h"
 

@@ -3,7 +3,7 @@
 // by Python's static file server, Debian's Chromium driven by puppeteer-core,
 // the flight's page read back, the windowed executable's own frames read
 // back by the probe library, for comparison, and Lighthouse's scores.
-import { spawn } from 'node:child_process';
+import { spawn, spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -11,21 +11,6 @@ import puppeteer from 'puppeteer-core';
 
 export const WIDTH = 640;
 export const HEIGHT = 480;
-
-// Runs `command` until it ends or `ms` pass; resolves with how it ended.
-function run(command, args, options, ms) {
-  return new Promise((resolve, reject) => {
-    const child = spawn(command, args, { stdio: ['ignore', 'ignore', 'pipe'], ...options });
-    let stderr = '';
-    child.stderr.on('data', (chunk) => { stderr += chunk; });
-    const timer = setTimeout(() => child.kill('SIGKILL'), ms);
-    child.on('error', reject);
-    child.on('exit', (code, signal) => {
-      clearTimeout(timer);
-      resolve({ code, signal, stderr });
-    });
-  });
-}
 
 // A binary PPM (P6, 8 bits) as { width, height, rgb }, rows top first.
 export function readPpm(path) {
@@ -50,9 +35,10 @@ export async function desktopFrames(exe, probe, frames) {
       TUBEFLIGHT_PROBE_DIR: dir,
       TUBEFLIGHT_PROBE_STOP_AFTER: String(Math.max(...frames)),
     };
-    const ended = await run(exe, [], { env }, 60000);
+    const ended = spawnSync(exe, [], { env, timeout: 60000, killSignal: 'SIGKILL', encoding: 'utf8',
+      stdio: ['ignore', 'ignore', 'pipe'] });
     if (ended.signal !== 'SIGTERM') {
-      throw new Error(`${exe} ended with ${ended.signal ?? `status ${ended.code}`}: ${ended.stderr}`);
+      throw new Error(`${exe} ended with ${ended.signal ?? `status ${ended.status}`}: ${ended.error ?? ended.stderr}`);
     }
     const images = new Map();
     for (const frame of frames) {

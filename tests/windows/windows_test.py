@@ -110,10 +110,6 @@ def start_window_manager():
     return wm
 
 
-def wine_env(trace):
-    return {**os.environ, 'WINEDEBUG': trace or '-all'}
-
-
 class Flight:
     """A Windows program under Wine, with its trace read as it comes."""
 
@@ -127,7 +123,7 @@ class Flight:
         self.lock = threading.Lock()
         self.process = subprocess.Popen(
             [WINE_RUN, prefix, exe], cwd=cwd,
-            env=wine_env(trace), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            env={**os.environ, 'WINEDEBUG': trace or '-all'}, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.PIPE, text=True, errors='replace')
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
@@ -527,52 +523,46 @@ def test_packages(args):
     all_users = (('Program Files',), 'system.reg')
     current_user = (('users', user, 'AppData', 'Local', 'Programs'), 'user.reg')
 
-    def silent(mode):
-        def install():
-            return wine(installer, '/S', mode).returncode
-        return install
-
     def through_pages(language, choose=False):
         """The installer's pages, each taken with Return (Next, I agree,
         Install, Finish; the box that would start the flight stays clear):
         in German chosen in the language dialog, or in a language that an
         earlier install is taken to have left in the registry."""
-        def install():
-            if not choose:
-                wine('reg', 'add', r'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\tubeflight',
-                     '/v', 'Language', '/d', INSTALLER_TEXTS[language][0], '/f')
-            setup = Flight(installer, fresh, trace='+win,+listbox')
-            if choose:
-                dialog = until(lambda: xdotool_search('^Installer Language$'), 60)
-                until(lambda: len(setup.items) >= len(LANGUAGES), 5)
-                check(dialog is not None and sorted(setup.items) == sorted(LANGUAGES),
-                      f'the language dialog offers {LANGUAGES}: {setup.items}')
-                if dialog:
-                    # D: the first language whose name begins with it, Deutsch.
-                    press(dialog, 'D')
-                    time.sleep(0.5)
-                    press(dialog, 'Return')
-            deadline = time.monotonic() + 120
-            while setup.process.poll() is None and time.monotonic() < deadline:
-                window = xdotool_search(r'tubeflight ' + re.escape(args.version))
-                if window:
-                    press(window, 'Return', check=False)
-                time.sleep(1.5)
-            status = setup.wait(10)
-            crashes.extend(f'installer: {line}' for line in setup.crashes)
-            warning = INSTALLER_TEXTS[language][1]
-            with setup.lock:
-                shown = [text for text in setup.texts if text.startswith(warning[:8])]
-            check(any(text.startswith(warning) for text in shown),
-                  f'{language}: the last page warns of the flashing light: {shown}')
-            return status
-        return install
+        if not choose:
+            wine('reg', 'add', r'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\tubeflight',
+                 '/v', 'Language', '/d', INSTALLER_TEXTS[language][0], '/f')
+        setup = Flight(installer, fresh, trace='+win,+listbox')
+        if choose:
+            dialog = until(lambda: xdotool_search('^Installer Language$'), 60)
+            until(lambda: len(setup.items) >= len(LANGUAGES), 5)
+            check(dialog is not None and sorted(setup.items) == sorted(LANGUAGES),
+                  f'the language dialog offers {LANGUAGES}: {setup.items}')
+            if dialog:
+                # D: the first language whose name begins with it, Deutsch.
+                press(dialog, 'D')
+                time.sleep(0.5)
+                press(dialog, 'Return')
+        deadline = time.monotonic() + 120
+        while setup.process.poll() is None and time.monotonic() < deadline:
+            window = xdotool_search(r'tubeflight ' + re.escape(args.version))
+            if window:
+                press(window, 'Return', check=False)
+            time.sleep(1.5)
+        status = setup.wait(10)
+        crashes.extend(f'installer: {line}' for line in setup.crashes)
+        warning = INSTALLER_TEXTS[language][1]
+        with setup.lock:
+            shown = [text for text in setup.texts if text.startswith(warning[:8])]
+        check(any(text.startswith(warning) for text in shown),
+              f'{language}: the last page warns of the flashing light: {shown}')
+        return status
 
-    rounds = [('/S /AllUsers', silent('/AllUsers'), all_users, 'en'),
-              ('/S /CurrentUser', silent('/CurrentUser'), current_user, 'en'),
-              ('German pages', through_pages('de', choose=True), all_users, 'de'),
-              ('Arabic pages', through_pages('ar'), all_users, 'ar'),
-              ('Chinese pages', through_pages('zh_CN'), all_users, 'zh_CN')]
+    rounds = [('/S /AllUsers', lambda: wine(installer, '/S', '/AllUsers').returncode, all_users, 'en'),
+              ('/S /CurrentUser', lambda: wine(installer, '/S', '/CurrentUser').returncode, current_user,
+               'en'),
+              ('German pages', lambda: through_pages('de', choose=True), all_users, 'de'),
+              ('Arabic pages', lambda: through_pages('ar'), all_users, 'ar'),
+              ('Chinese pages', lambda: through_pages('zh_CN'), all_users, 'zh_CN')]
 
     def install_round(name, install, place, hive, language):
         """Installs, flies and uninstalls in `fresh`; returns the crashes seen."""
