@@ -109,7 +109,7 @@ TEST_P(Flight, OpensCaptionsWarpsIgnoresOtherInputKeepsPaceAndEndsOnEscape) {
     EXPECT_EQ(calls, swaps + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSdls, Flight, BOTH_SDLS, sdl_name);
+INSTANTIATE_TEST_SUITE_P(BothSdls, Flight, BOTH_SDLS, testing::PrintToStringParamName());
 
 // How the windowed executable ends, on both SDL 1.2 implementations.
 class EndingOn : public OnSdl {};
@@ -176,7 +176,7 @@ TEST_P(EndingOn, StopSignalsEndTheFlightAfterSdlIsShutDownUnlessTheParentIgnores
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSdls, EndingOn, BOTH_SDLS, sdl_name);
+INSTANTIATE_TEST_SUITE_P(BothSdls, EndingOn, BOTH_SDLS, testing::PrintToStringParamName());
 
 // Frames read back from the windowed executable while it flies.
 TEST(Frames, TheLapClosesFramesMoveAndOnlyTubeColoursAreDrawn) {
@@ -275,7 +275,7 @@ TEST_P(Fullscreen, AsksForFullScreenFliesPacedAndEndsOnEscape) {
     expect_escape_ends_flight(session);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSdls, Fullscreen, BOTH_SDLS, sdl_name);
+INSTANTIATE_TEST_SUITE_P(BothSdls, Fullscreen, BOTH_SDLS, testing::PrintToStringParamName());
 
 // What each executable takes from how it is started: the command line is
 // ignored, and sdl12-compat's scaling is as the build wants it (off in a
@@ -300,6 +300,4 @@ TEST_P(Started, IgnoresTheCommandLineAndKeepsTheUsersScalingSetting) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sdl12Compat, Started, testing::ValuesIn(STARTS),
-                         [](const testing::TestParamInfo<Start>& info) {
-                             return std::string(info.param.name);
-                         });
+                         testing::PrintToStringParamName());

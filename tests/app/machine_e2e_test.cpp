@@ -28,7 +28,7 @@ TEST_P(Pace, HoldsTheFrameFloorInAWindow) {
     expect_floor_held({swaps.begin() + static_cast<long>(judged_from), swaps.end()});
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSdls, Pace, BOTH_SDLS, sdl_name);
+INSTANTIATE_TEST_SUITE_P(BothSdls, Pace, BOTH_SDLS, testing::PrintToStringParamName());
 
 namespace {
 

@@ -213,7 +213,7 @@ std::map<long, Image> fly_and_capture(Session& session, const std::string& exe,
 }
 
 void PrintTo(Sdl sdl, std::ostream* out) {
-    *out << (sdl == Sdl::compat ? "sdl12-compat" : "classic SDL 1.2");
+    *out << (sdl == Sdl::compat ? "sdl12_compat" : "classic_sdl");
 }
 
 Env sdl_env(Sdl sdl) {
@@ -231,10 +231,6 @@ void skip_unless_present(Sdl sdl) {
         GTEST_SKIP() << "classic SDL 1.2.15 is not unpacked in the build tree: run "
                         "`scripts/fetch-classic-sdl " CLASSIC_SDL_DIR "`";
     }
-}
-
-std::string sdl_id(Sdl sdl) {
-    return sdl == Sdl::compat ? "sdl12_compat" : "classic_sdl";
 }
 
 } // namespace e2e

@@ -4,7 +4,6 @@
 // Assertions shared by the end-to-end tests of a finished run.
 
 #include "harness.h"
-#include "probe_output.h"
 
 #include <gtest/gtest.h>
 
@@ -70,11 +69,10 @@ std::map<long, Image> fly_and_capture(Session& session, const std::string& exe,
 
 // The two SDL 1.2 implementations the program must run on.
 enum class Sdl { compat, classic };
+// Its name, usable in a test's name: "sdl12_compat" or "classic_sdl".
 void PrintTo(Sdl sdl, std::ostream* out);
 // What to add to the environment to run on `sdl`.
 Env sdl_env(Sdl sdl);
-// A name usable in a test's name: "sdl12_compat" or "classic_sdl".
-std::string sdl_id(Sdl sdl);
 // Skips the test when it is to run on classic SDL and that is not unpacked in
 // the build tree; a test body that calls it returns when IsSkipped().
 void skip_unless_present(Sdl sdl);
@@ -83,11 +81,8 @@ class OnSdl : public testing::TestWithParam<Sdl> {
   protected:
     void SetUp() override { skip_unless_present(GetParam()); }
 };
-// An OnSdl test's parameters, and its cases' names (sdl_id's).
+// An OnSdl test's parameters.
 inline const auto BOTH_SDLS = testing::Values(Sdl::compat, Sdl::classic);
-inline std::string sdl_name(const testing::TestParamInfo<Sdl>& info) {
-    return sdl_id(info.param);
-}
 // The running program has `sdl` loaded, and not the other one.
 void expect_runs_on(const Session& session, Sdl sdl);
 

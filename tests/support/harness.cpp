@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -30,6 +31,14 @@ constexpr Millis XVFB_STOP_TIMEOUT{3000};
 
 [[noreturn]] void fail(const std::string& what) {
     throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+// A new directory of its own, named after `pattern` (ending in XXXXXX).
+std::string make_directory(std::string pattern) {
+    if (mkdtemp(pattern.data()) == nullptr) {
+        fail("mkdtemp " + pattern);
+    }
+    return pattern;
 }
 
 // The execve form of `strings`: pointers into them, then a null pointer.
@@ -242,23 +251,14 @@ std::optional<Ended> reap(pid_t pid, bool wait) {
 }
 
 Session::Session() {
-    const std::string root = E2E_SCRATCH_ROOT;
-    std::filesystem::create_directories(root);
-    std::string dir_template = root + "/session-XXXXXX";
-    if (mkdtemp(dir_template.data()) == nullptr) {
-        fail("mkdtemp " + dir_template);
-    }
-    dir = dir_template;
+    std::filesystem::create_directories(E2E_SCRATCH_ROOT);
+    dir = make_directory(E2E_SCRATCH_ROOT "/session-XXXXXX");
     try {
         // Sockets go in the runtime folder, and a socket's path may not pass
         // 107 bytes: the folder is a short one of its own under /tmp, however
         // deep the build tree is, linked from the scratch folder so that the
         // fixture finds it after a killed test.
-        std::string runtime_template = "/tmp/tubeflight-XXXXXX";
-        if (mkdtemp(runtime_template.data()) == nullptr) {
-            fail("mkdtemp " + runtime_template);
-        }
-        runtime_dir = runtime_template;
+        runtime_dir = make_directory("/tmp/tubeflight-XXXXXX");
         std::filesystem::create_directory_symlink(runtime_dir, dir + "/runtime");
         display = start_xvfb(*this);
     } catch (...) {
@@ -424,6 +424,47 @@ Env probe_env(const Session& session, const Env& extra) {
             {"TUBEFLIGHT_PROBE_CALLS_LOG", calls_log(session)}};
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
+}
+
+std::vector<SwapRecord> read_swap_log(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<SwapRecord> records;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (file.eof()) {
+            break; // a line without its newline is still being written
+        }
+        std::istringstream fields(line);
+        SwapRecord record;
+        if (fields >> record.frame >> record.start_ns >> record.swap_ns >> record.flushes) {
+            records.push_back(record);
+        }
+    }
+    return records;
+}
+
+std::optional<Image> read_ppm(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string magic;
+    Image image;
+    int maxval = 0;
+    if (!(file >> magic >> image.width >> image.height >> maxval) || magic != "P6" ||
+        maxval != 255 || image.width <= 0 || image.height <= 0) {
+        return std::nullopt;
+    }
+    file.get(); // the single whitespace after the header
+    image.rgb.resize(static_cast<std::size_t>(image.width) * image.height * 3);
+    if (!file.read(reinterpret_cast<char*>(image.rgb.data()),
+                   static_cast<std::streamsize>(image.rgb.size()))) {
+        return std::nullopt;
+    }
+    return image;
+}
+
+std::string frame_file(long frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%04ld.ppm", frame);
+    return name;
 }
 
 } // namespace e2e

@@ -4,9 +4,11 @@
 // Drives the real executables for the end-to-end tests: a private Xvfb per
 // session, the program started on it with a chosen environment, its window
 // found and read through xdotool and xprop, input sent through XTEST
-// (xdotool), signals, and a deadline-bounded wait for the end.
+// (xdotool), signals, a deadline-bounded wait for the end, and what the
+// probe library wrote meanwhile.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -135,5 +137,29 @@ inline std::string swap_log(const Session& session) {
 inline std::string calls_log(const Session& session) {
     return scratch(session, "calls.log");
 }
+
+// One line of the probe's swap log.
+struct SwapRecord {
+    long frame = 0;
+    std::int64_t start_ns = 0; // CLOCK_MONOTONIC just before the real swap
+    std::int64_t swap_ns = 0;  // duration of the real swap
+    long flushes = 0;          // glFlush calls since the previous swap
+};
+
+// The complete lines of the log, in order; none if there is no log yet.
+std::vector<SwapRecord> read_swap_log(const std::string& path);
+
+// An 8-bit RGB image, rows top to bottom.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;
+};
+
+// Reads a binary PPM (P6, maxval 255); nothing if it is missing or malformed.
+std::optional<Image> read_ppm(const std::string& path);
+
+// The file name the probe gives a captured frame: frame-0010.ppm.
+std::string frame_file(long frame);
 
 } // namespace e2e

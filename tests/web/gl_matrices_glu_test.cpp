@@ -38,22 +38,18 @@ std::array<float, 16> gl_matrix(GLenum which) {
 // GLU and Mesa round otherwise again: x87 arithmetic keeps sums in 80 bits.
 // A product with the projection multiplies what the look-at matrices may
 // differ by with the projection's entries, up to 1/tan 20 degrees = 2.75:
-// there the room is `slack` (4) times as large.
+// there the room is SLACK (4) times as large.
+template <int SLACK = 1>
 ::testing::AssertionResult same_matrix(const char*, const char*, const Matrix4& ours,
-                                       const std::array<float, 16>& desktop, float slack = 1) {
+                                       const std::array<float, 16>& desktop) {
     for (std::size_t i = 0; i < 16; ++i) {
-        const float scale = slack * std::max(1.0f, std::fabs(desktop[i]));
+        const float scale = SLACK * std::max(1.0f, std::fabs(desktop[i]));
         if (std::fabs(ours.m[i] - desktop[i]) > scale * 0x1p-20f) {
             return ::testing::AssertionFailure()
                    << "entry " << i << ": " << ours.m[i] << " against the desktop's " << desktop[i];
         }
     }
     return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult same_product(const char* ours_text, const char* desktop_text,
-                                        const Matrix4& ours, const std::array<float, 16>& desktop) {
-    return same_matrix(ours_text, desktop_text, ours, desktop, 4);
 }
 
 constexpr Matrix4 IDENTITY{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
@@ -70,7 +66,7 @@ TEST_F(GlMatrices, PerspectiveAsGlu) {
         gluPerspective(fovy, aspect, z_near, z_far);
         Matrix4 ours = IDENTITY;
         matrix_perspective(ours, fovy, aspect, z_near, z_far);
-        EXPECT_PRED_FORMAT2(same_matrix, ours, gl_matrix(GL_PROJECTION_MATRIX))
+        EXPECT_PRED_FORMAT2(same_matrix<>, ours, gl_matrix(GL_PROJECTION_MATRIX))
             << "gluPerspective(" << fovy << ", " << aspect << ", " << z_near << ", " << z_far
             << ")";
     }
@@ -97,13 +93,13 @@ TEST_F(GlMatrices, LookAtAndProjectionTimesModelViewOverALap) {
         const std::array<float, 16> model_view = gl_matrix(GL_MODELVIEW_MATRIX);
         Matrix4 ours = IDENTITY;
         matrix_look_at(ours, eye, target, up);
-        ASSERT_PRED_FORMAT2(same_matrix, ours, model_view) << "frame " << frame;
+        ASSERT_PRED_FORMAT2(same_matrix<>, ours, model_view) << "frame " << frame;
 
         // Mesa's product, as it makes the one it transforms vertices by.
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(projection_floats.data());
         glMultMatrixf(model_view.data());
-        ASSERT_PRED_FORMAT2(same_product, matrix_multiply(projection, ours),
+        ASSERT_PRED_FORMAT2(same_matrix<4>, matrix_multiply(projection, ours),
                             gl_matrix(GL_PROJECTION_MATRIX))
             << "frame " << frame;
     }
