@@ -4,7 +4,7 @@
 // it draws, the full-screen flight, and what each takes from how it is
 // started. Whether it holds the frame floor: machine_e2e_test.cpp; start-up
 // failures: reliability_test.cpp.
-#include "flight_checks.h"
+#include "harness.h"
 
 #include <csignal>
 #include <cstdio>

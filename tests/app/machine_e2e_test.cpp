@@ -7,7 +7,7 @@
 // more. Its frame wait is a busy wait: the main thread gives up the
 // processor only inside the drawing and the swap, about once a frame, never
 // to sleep.
-#include "flight_checks.h"
+#include "harness.h"
 
 #include <algorithm>
 #include <sstream>

@@ -15,8 +15,7 @@
 // seconds (the storm of scripts/lib/storm.sh). The flight flies on in its
 // window and Escape still ends it. (How the storm weighs on the frame rate
 // is measured by scripts/bench, not here.)
-#include "flight_checks.h"
-#include "window_maps.h"
+#include "harness.h"
 
 #include <array>
 #include <cerrno>
@@ -31,9 +30,46 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
 using namespace e2e;
 
 namespace {
+
+// Counts the top-level windows that get mapped on an X display from its
+// start on: a client of its own that listens to the root window's
+// substructure, so that even a window shown for a moment is seen.
+class WindowMaps {
+  public:
+    explicit WindowMaps(const std::string& name) : display_(XOpenDisplay(name.c_str())) {
+        if (display_ != nullptr) {
+            XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+            XSync(display_, False); // the selection holds once the server has answered
+        }
+    }
+    ~WindowMaps() {
+        if (display_ != nullptr) {
+            XCloseDisplay(display_);
+        }
+    }
+    WindowMaps(const WindowMaps&) = delete;
+    WindowMaps& operator=(const WindowMaps&) = delete;
+
+    bool watching() const { return display_ != nullptr; }
+    // Windows mapped so far, once the server has handled every request it
+    // has been sent (on a display it watches).
+    int mapped() {
+        XSync(display_, False);
+        for (XEvent event; XCheckTypedEvent(display_, MapNotify, &event);) {
+            ++mapped_;
+        }
+        return mapped_;
+    }
+
+  private:
+    Display* display_;
+    int mapped_ = 0;
+};
 
 // "Within a few seconds": start-up on llvmpipe takes well under one.
 constexpr Millis END_TIMEOUT{5000};
@@ -111,18 +147,18 @@ bool same_settings(const termios& a, const termios& b) {
 // What is left of terminal output once escape sequences, carriage returns,
 // line feeds and bells are taken out, and the private modes (CSI ? n h/l)
 // it leaves switched on or off.
-struct Screen {
+struct TerminalScreen {
     std::string text;
     std::map<int, bool> modes;
 };
 
-Screen read_screen(const std::string& output) {
+TerminalScreen read_screen(const std::string& output) {
     // CSI sequences, OSC strings up to BEL or ESC backslash, character-set
     // selections, other two-byte sequences; carriage returns, line feeds, bells.
     static const std::regex control(R"(\x1b\[[0-?]*[ -/]*[@-~]|\x1b\][^\x07\x1b]*(\x07|\x1b\\)?)"
                                     R"(|\x1b[()*+#%].|\x1b.|[\r\n\x07])");
     static const std::regex private_modes(R"(\x1b\[\?([0-9;]*)([hl]))");
-    Screen screen;
+    TerminalScreen screen;
     screen.text = std::regex_replace(output, control, "");
     for (std::sregex_iterator it(output.begin(), output.end(), private_modes), end; it != end;
          ++it) {
@@ -140,7 +176,7 @@ Screen read_screen(const std::string& output) {
 // Everything a text-mode driver switched on must be off again, and the
 // cursor visible, or the shell after it is left on a blank alternate screen
 // that eats mouse clicks.
-void expect_terminal_given_back(const Screen& screen) {
+void expect_terminal_given_back(const TerminalScreen& screen) {
     constexpr int CURSOR_VISIBLE = 25;
     const int taken_over[] = {47, 1047, 1049, 9, 1000, 1002, 1003, 1006, 1015};
     for (const int mode : taken_over) {
@@ -273,14 +309,14 @@ TEST(TerminalOutput, SeparatesTextFromControlAndTracksPrivateModes) {
                                    "\x1b[?1006;1000h\x1b]0;\a\x1b[39;49m\x1b[?1006;1000l"
                                    "\x1b[?12l\x1b[?25h\x1b[39;49m\x1b[24;1H\x1b[K\x1b[24;1H"
                                    "\x1b[?1049l\x1b[23;0;0t\r\x1b[?1l\x1b>";
-    const Screen back = read_screen(given_back);
+    const TerminalScreen back = read_screen(given_back);
     EXPECT_EQ(back.text, "");
     EXPECT_FALSE(back.modes.at(1049));
     EXPECT_FALSE(back.modes.at(1000));
     EXPECT_FALSE(back.modes.at(1006));
     EXPECT_TRUE(back.modes.at(25));
 
-    const Screen kept = read_screen("\x1b[?1049h\x1b[?25l\x1b[?1006;1000h");
+    const TerminalScreen kept = read_screen("\x1b[?1049h\x1b[?25l\x1b[?1006;1000h");
     EXPECT_TRUE(kept.modes.at(1049));
     EXPECT_TRUE(kept.modes.at(1000));
     EXPECT_FALSE(kept.modes.at(25));

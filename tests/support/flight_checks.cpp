@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "flight_checks.h"
+#include "harness.h"
 
 #include <gtest/gtest.h>
 

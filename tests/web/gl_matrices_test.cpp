@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace {
 
@@ -13,9 +15,7 @@ using Floats = std::array<float, 16>;
 
 Floats floats(const Matrix4& matrix) {
     Floats values{};
-    for (int i = 0; i < 16; ++i) {
-        values[static_cast<std::size_t>(i)] = matrix.m[i];
-    }
+    std::copy(std::begin(matrix.m), std::end(matrix.m), values.begin());
     return values;
 }
 
