@@ -7,6 +7,7 @@ import { spawn, spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { after, before } from 'node:test';
 import puppeteer from 'puppeteer-core';
 
 export const WIDTH = 640;
@@ -76,6 +77,22 @@ export function serveSite(site) {
       }
     });
   });
+}
+
+// For the tests of the calling file: `site` served and, unless `chromium` is
+// false, Chromium launched before them, both closed after them. The object
+// returned holds the site's `url` and the `browser` once they are up.
+export function withSite(site, chromium = true) {
+  const shared = {};
+  before(async () => {
+    Object.assign(shared, await serveSite(site));
+    if (chromium) shared.browser = await launchChromium();
+  });
+  after(async () => {
+    await shared.browser?.close();
+    shared.close?.();
+  });
+  return shared;
 }
 
 // Debian's headless Chromium, with WebGL on its software rasteriser.

@@ -5,25 +5,14 @@
 // phone, and a language picked by hand kept for the next visit.
 // Usage: node language_test.mjs --site DIR
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import { parseArgs } from 'node:util';
-import { launchChromium, serveSite } from './browser.mjs';
+import { launchChromium, withSite } from './browser.mjs';
 
 const { values: paths } = parseArgs({ options: { site: { type: 'string' } } });
 const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 
-let server;
-let browser;
-
-before(async () => {
-  server = await serveSite(paths.site);
-  browser = await launchChromium();
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const site = withSite(paths.site);
 
 // Waits until the page shows its texts with `start` on the Start button;
 // resolves with what a reader meets first and how wide the page is.
@@ -57,7 +46,7 @@ test('Japanese and Arabic Chromium: the warning and buttons in that language bef
     try {
       const page = await chromium.newPage();
       await page.setViewport(PHONE);
-      await page.goto(`${server.url}index.html`);
+      await page.goto(`${site.url}index.html`);
       const got = await shown(page, want.start);
       assert.deepEqual([got.html, got.frames], [want.html, 0], language);
       want.texts.forEach((pattern, i) => assert.match(got.texts[i], pattern, language));
@@ -71,22 +60,22 @@ test('Japanese and Arabic Chromium: the warning and buttons in that language bef
 });
 
 test('the first of the browser\'s languages that the page has, by the language alone; English otherwise', async () => {
-  const page = await browser.newPage();
+  const page = await site.browser.newPage();
   const session = await page.createCDPSession();
-  const userAgent = await browser.userAgent();
+  const userAgent = await site.browser.userAgent();
   for (const [acceptLanguage, lang] of [['pt-BR', 'pt-BR'], ['pt-PT,en', 'pt-BR'], ['zh-CN', 'zh-CN'],
     ['zh-Hans-SG', 'zh-CN'], ['zh-TW,ja', 'ja'], ['zh-Hant,en-GB,fr', 'en'], ['nl,de-AT', 'de'], ['ko', 'en']]) {
     await session.send('Emulation.setUserAgentOverride', { userAgent, acceptLanguage });
-    await page.goto(`${server.url}index.html`);
+    await page.goto(`${site.url}index.html`);
     assert.equal(await page.evaluate(() => document.documentElement.lang), lang, acceptLanguage);
   }
   await page.close();
 });
 
 test('every language fits a 390-pixel-wide phone; one picked by hand is kept over a reload', async () => {
-  const page = await browser.newPage();
+  const page = await site.browser.newPage();
   await page.setViewport(PHONE);
-  await page.goto(`${server.url}index.html`);
+  await page.goto(`${site.url}index.html`);
   const menu = await page.$$eval('#language option', (options) => options.map((o) => [o.value, o.text, o.lang]));
   const starts = ['Start flight', 'بدء الرحلة', 'Flug starten', 'Iniciar vuelo', 'Lancer le vol',
     'Avvia volo', 'フライト開始', 'Iniciar voo', '开始飞行'];

@@ -8,23 +8,17 @@
 // by scripts/bench-web) and never by a test.
 // Usage: node lighthouse.mjs --site DIR
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import { parseArgs } from 'node:util';
-import { lighthouseScores, serveSite } from './browser.mjs';
+import { lighthouseScores, withSite } from './browser.mjs';
 
 const { values: paths } = parseArgs({ options: { site: { type: 'string' } } });
-let server;
-
-before(async () => {
-  server = await serveSite(paths.site);
-});
-
-after(() => server?.close());
+const site = withSite(paths.site, false);
 
 const CATEGORIES = ['performance', 'accessibility', 'best-practices', 'seo'];
 for (const language of ['en-US', 'ar']) {
   test(`${language} on a phone: 100 in accessibility, best practices and SEO`, async () => {
-    const { performance, ...got } = await lighthouseScores(`${server.url}index.html`, language, CATEGORIES);
+    const { performance, ...got } = await lighthouseScores(`${site.url}index.html`, language, CATEGORIES);
     assert.ok(performance > 0);
     assert.deepEqual(got, { accessibility: 100, 'best-practices': 100, seo: 100 });
   });

@@ -8,11 +8,10 @@
 // Usage: node web_test.mjs --site DIR --exe TUBEFLIGHT --probe LIBPROBE
 // (on an X display, which the windowed executable needs).
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { before, test } from 'node:test';
 import { parseArgs } from 'node:util';
 import {
-  canvasRgb, desktopFrames, frameDifference, keepDrawingBuffer, launchChromium, openUntilEnded,
-  serveSite,
+  canvasRgb, desktopFrames, frameDifference, keepDrawingBuffer, launchChromium, openUntilEnded, withSite,
 } from './browser.mjs';
 
 const { values: paths } = parseArgs({
@@ -59,24 +58,15 @@ function recordPictures(page) {
   });
 }
 
-let server;
-let browser;
+const site = withSite(paths.site);
 let desktop;
-
 before(async () => {
   desktop = await desktopFrames(paths.exe, paths.probe, STILLS);
-  server = await serveSite(paths.site);
-  browser = await launchChromium();
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
 });
 
 test('#frame=N shows and holds the desktop program\'s frame N on the canvas, no frame before it', async () => {
   for (const frame of STILLS) {
-    const page = await openUntilEnded(browser, `${server.url}index.html#frame=${frame}`, 60000,
+    const page = await openUntilEnded(site.browser, `${site.url}index.html#frame=${frame}`, 60000,
       recordPictures);
     const shown = await page.evaluate(() => [window.pictures, window.picture()]);
     assert.deepEqual(shown[0].filter((picture) => picture !== 0), [shown[1]], `#frame=${frame}`);
@@ -94,7 +84,7 @@ test('#frame=N shows and holds the desktop program\'s frame N on the canvas, no 
 });
 
 test('the title becomes the title line after the first frame; 62.5 frames a second on a 144 Hz display; Escape stops the flight', async () => {
-  const page = await browser.newPage();
+  const page = await site.browser.newPage();
   // The frame callbacks' timestamps of a 144 Hz display: 6.94 ms apart.
   await page.evaluateOnNewDocument(() => {
     window.refreshes = 0;
@@ -112,7 +102,7 @@ test('the title becomes the title line after the first frame; 62.5 frames a seco
       },
     });
   });
-  await page.goto(`${server.url}index.html`);
+  await page.goto(`${site.url}index.html`);
   await page.keyboard.press('Enter'); // on "Start flight", which has the focus
   await page.waitForFunction(() => window.flight.frames >= 20, { timeout: 30000, polling: 20 });
   assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas');
@@ -133,7 +123,7 @@ test('the title becomes the title line after the first frame; 62.5 frames a seco
 });
 
 test('a phone, a desktop window, full screen and a bad link, in one page', async () => {
-  const page = await browser.newPage();
+  const page = await site.browser.newPage();
   const until = (condition) => page.waitForFunction(condition, { timeout: 30000, polling: 20 });
   const flying = () => until(() => window.flight?.frames >= 3 && !window.flight.ended);
   // A busy Chromium may take a touch held too long for a long press, which
@@ -155,7 +145,7 @@ test('a phone, a desktop window, full screen and a bad link, in one page', async
 
   // A phone, with a link whose frame is not a number: the page says so and flies from the start.
   await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 3, ...phone });
-  await page.goto(`${server.url}index.html#frame=-5`);
+  await page.goto(`${site.url}index.html#frame=-5`);
   await tapUntil('#start', () => document.getElementById('start').hidden);
   await flying();
   assert.match(await status(), /“-5” is not a frame number/);
@@ -166,7 +156,7 @@ test('a phone, a desktop window, full screen and a bad link, in one page', async
 
   // A desktop window: Tab leaves the canvas, F shows the flight full screen at 4:3, centred.
   await page.setViewport({ width: 1000, height: 700 });
-  await page.goto(`${server.url}index.html`);
+  await page.goto(`${site.url}index.html`);
   await page.click('#start');
   await flying();
   assert.deepEqual(await layout(), [1000, 640, 480, 640, 480]);
@@ -186,11 +176,11 @@ test('a phone, a desktop window, full screen and a bad link, in one page', async
 });
 
 test('the page opens on a black canvas under the warning (and a reduced-motion note), and runs nothing before "Start flight" starts the flight', async () => {
-  const page = await browser.newPage();
+  const page = await site.browser.newPage();
   await keepDrawingBuffer(page);
   await recordPictures(page);
   await page.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
-  await page.goto(`${server.url}index.html`);
+  await page.goto(`${site.url}index.html`);
   await new Promise((resolve) => setTimeout(resolve, 3000));
   // No program fetched, no WebGL context.
   assert.deepEqual(await page.evaluate(() => [
@@ -209,7 +199,7 @@ test('a browser without WebGL: "Start flight" says that the flight cannot start'
   const chromium = await launchChromium(['--disable-webgl']);
   try {
     const page = await chromium.newPage();
-    await page.goto(`${server.url}index.html`);
+    await page.goto(`${site.url}index.html`);
     await page.click('#start');
     await page.waitForFunction(() => window.flight.failed, { timeout: 30000, polling: 20 });
     assert.deepEqual(await page.evaluate(() => [window.flight.frames, document.getElementById('status').textContent]),
@@ -220,12 +210,12 @@ test('a browser without WebGL: "Start flight" says that the flight cannot start'
 });
 
 test('a lost display given back: the flight goes on in the same page from the frame it had reached, as the desktop draws it', async () => {
-  const page = await browser.newPage();
+  const page = await site.browser.newPage();
   await keepDrawingBuffer(page);
   const until = (condition, arg) => page.waitForFunction(condition, { timeout: 30000, polling: 20 }, arg);
   const get = (expression) => page.evaluate(expression);
   const status = () => get("document.getElementById('status').textContent");
-  await page.goto(`${server.url}index.html`);
+  await page.goto(`${site.url}index.html`);
   await page.click('#start');
   await until(() => window.flight?.frames >= 3);
   // window.lose also marks this document: a reload would take it away.
