@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The executables flown from start-up to their end: one watched run of the
-// windowed flight, how it ends (an Escape tap or a stop signal), the frames
-// it draws, the full-screen flight, and what each takes from how it is
-// started. Whether it holds the frame floor: machine_e2e_test.cpp; start-up
-// failures: reliability_test.cpp.
+// The executables flown from start-up to their end: the windowed flight
+// watched, its ends, its frames, the full-screen flight, and what each takes
+// from how it is started. (The frame floor: machine_e2e_test.cpp; start-up
+// failures: reliability_test.cpp.)
 #include "harness.h"
 
 #include <csignal>

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The windowed executable measured against the machine, so run in the suite
-// and the installed package's tests, not in a build. It holds the 16 ms
-// frame floor itself, on both SDL 1.2 implementations. Flown at its own pace
-// for more than two laps of the knot, its resident memory sampled twice a
-// second: once the first lap has warmed up every cache, nothing grows any
-// more. Its frame wait is a busy wait: the main thread gives up the
-// processor only inside the drawing and the swap, about once a frame, never
-// to sleep.
+// The windowed executable measured against the machine (so not in a
+// build): it holds the 16 ms frame floor itself, on both SDL 1.2
+// implementations. Flown for more than two laps, its resident memory
+// sampled twice a second, nothing grows once the first lap has warmed every
+// cache; its frame wait is a busy wait: the main thread gives up the
+// processor only inside the drawing and the swap, never to sleep.
 #include "harness.h"
 
 #include <algorithm>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Reliability of the windowed executable, apart from the two-lap soak.
-//
-// Start-up failures seen from a terminal: the executable is run with a
+// Reliability of the windowed executable. Start-up failures seen from a
+// terminal: the executable is run with a
 // pseudo-terminal as its controlling terminal and as stdin, stdout and
 // stderr, on both SDL 1.2 implementations. When it cannot get an OpenGL
 // display, or storage for the tube, it must end with status 1 before the
@@ -9,12 +8,10 @@
 // tube's storage was refused), shut SDL down once if SDL started, and leave
 // the terminal as it found it, even after a text-mode video driver of SDL
 // took it over. What the libraries under it print there is theirs to say.
-//
-// A storm of input it must ignore: pointer motion, button presses, keys
-// other than Escape and window-close requests, thousands of events in a few
-// seconds (the storm of scripts/lib/storm.sh). The flight flies on in its
-// window and Escape still ends it. (How the storm weighs on the frame rate
-// is measured by scripts/bench, not here.)
+// A storm of input it must ignore (scripts/lib/storm.sh: pointer motion,
+// buttons, keys other than Escape, close requests; thousands of events in a
+// few seconds; scripts/bench measures its cost): the flight flies on in its
+// window and Escape still ends it.
 #include "harness.h"
 
 #include <array>

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the Debian package from a copy of the source tree as a distribution
-# does (dpkg-buildpackage, without its tests: the suite has run them) under
-# reprotest, twice, the second time varied in every way reprotest can vary
-# it here, 180 characters deep, and expects the same bytes both times. Then
-# checks the package: lintian passes it with no error or warning, its
-# control data, its contents, its Depends (found by dpkg-shlibdeps, and met
-# on this system), the hardening of its executables; and, unpacked into a
-# private dpkg root, the autopkgtests' checks of the installed metadata and
-# of both flights.
+# does (dpkg-buildpackage without its tests, which the suite has run) under
+# reprotest, twice, the second varied in every way reprotest can vary it
+# here, 180 characters deep: the same bytes both times. Then checks it (each
+# section below says how), and runs the autopkgtests' checks of the installed
+# metadata and of both flights on it unpacked into a private dpkg root.
 # Needs no superuser and installs nothing on the machine. ARCH may be another
 # than the machine's (a cross build, -Pcross): the programs then run under
 # EMULATOR. VERSION is the project's, which the package must carry.
@@ -221,8 +218,5 @@ pass "hardening of both installed executables checked"
 "$source_dir/debian/tests/metadata" "$root" || fail "the installed metadata"
 "$source_dir/debian/tests/flight" "$root" "${emulator[@]}" || fail "the installed programs' flights"
 
-if ((failures > 0)); then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
+((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
 echo "all package checks passed"

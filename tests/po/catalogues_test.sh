@@ -60,8 +60,5 @@ for language in "${languages[@]}"; do
   echo "$language: $statistics"
 done
 
-if ((failures > 0)); then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
+((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
 echo "ok: ${#languages[@]} catalogues complete"

@@ -10,7 +10,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <string>
 
 namespace {
 
@@ -27,15 +26,6 @@ constexpr int CENTRE_Y = 240;
 // origin, y up. At z = 0 the view spans x in +-4.85 and y in +-3.64.
 constexpr Camera START{{0, 0, 10}, {0, 0, 1}, {0, 1, 0}, 0};
 
-// One triangle of a single vertex colour across the middle of the view.
-TubeMesh one_triangle(float red, float green, float blue) {
-    TubeMesh mesh;
-    mesh.vertices = {
-        {-1, -1, 0, red, green, blue}, {1, -1, 0, red, green, blue}, {0, 1, 0, red, green, blue}};
-    mesh.triangles = {{0, 1, 2}};
-    return mesh;
-}
-
 // Appends a square of half-size 0.4 around (x, y) at depth z in one colour,
 // drawn after everything appended before it.
 void add_square(TubeMesh& mesh, float x, float y, float z, std::array<float, 3> colour) {
@@ -46,6 +36,13 @@ void add_square(TubeMesh& mesh, float x, float y, float z, std::array<float, 3> 
     }
     mesh.triangles.push_back({first, first + 1, first + 2});
     mesh.triangles.push_back({first, first + 2, first + 3});
+}
+
+// A square in the middle of the view whose vertex colour clamps to white.
+TubeMesh white_square() {
+    TubeMesh mesh;
+    add_square(mesh, 0, 0, 0, {3, 3, 4});
+    return mesh;
 }
 
 // Where (x, y, 0) lands on the screen for the start camera.
@@ -64,7 +61,7 @@ std::vector<double> get_doubles(GLenum name, std::size_t count) {
 } // namespace
 
 TEST_F(DrawScene, EmptyMeshStillClearsToBlack) {
-    draw_scene(START, one_triangle(3, 3, 4));
+    draw_scene(START, white_square());
     ASSERT_PRED_FORMAT3(colour_near, probe(CENTRE_X, CENTRE_Y), WHITE, TOLERANCE);
 
     draw_scene(START, TubeMesh{});
@@ -165,7 +162,7 @@ TEST_F(DrawScene, LeavesTheModelViewMatrixAsItFoundIt) {
         const std::vector<double> before = get_doubles(GL_MODELVIEW_MATRIX, 16);
         const std::vector<double> depth = get_doubles(GL_MODELVIEW_STACK_DEPTH, 1);
 
-        draw_scene(START, one_triangle(3, 3, 4));
+        draw_scene(START, white_square());
 
         EXPECT_EQ(get_doubles(GL_MODELVIEW_MATRIX, 16), before) << "moved " << moved;
         EXPECT_EQ(get_doubles(GL_MODELVIEW_STACK_DEPTH, 1), depth) << "moved " << moved;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "harness.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <csignal>
 #include <sstream>

@@ -254,8 +254,8 @@ Session::Session() {
     std::filesystem::create_directories(E2E_SCRATCH_ROOT);
     dir = make_directory(E2E_SCRATCH_ROOT "/session-XXXXXX");
     try {
-        // Sockets go in the runtime folder, and a socket's path may not pass
-        // 107 bytes: the folder is a short one of its own under /tmp, however
+        // The program's XDG_RUNTIME_DIR and TMPDIR, where sockets go: a socket's
+        // path may not pass 107 bytes, so a short folder under /tmp, however
         // deep the build tree is, linked from the scratch folder so that the
         // fixture finds it after a killed test.
         runtime_dir = make_directory("/tmp/tubeflight-XXXXXX");

@@ -58,12 +58,10 @@ struct Geometry {
 };
 
 // One private X server, a scratch directory under the build tree, and at
-// most one program at a time. The program's stdout and stderr go to files in
-// the scratch directory; its XDG_RUNTIME_DIR and TMPDIR are a private folder
-// under /tmp, short enough for socket paths. Whatever still runs when the session ends is killed
-// and the directory removed. When the test process dies of a signal or is killed, its children (the
-// server, the program, the X tools) get a parent-death signal, and the e2e tests' CTest fixture
-// removes the directory.
+// most one program at a time, its stdout and stderr in files there. What
+// still runs at the end is killed and the folders removed; children of a
+// test process that dies get a parent-death signal, and the e2e tests'
+// CTest fixture removes the folders.
 struct Session {
     pid_t xvfb = -1;     // scripts/with-xvfb, which ends the server with itself
     std::string display; // ":N"

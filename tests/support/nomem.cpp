@@ -12,12 +12,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <link.h>
 #include <new>
-#include <unistd.h>
 
 namespace {
 
@@ -54,13 +51,9 @@ bool refused(std::size_t size, const void* caller) {
         return false;
     }
     if (const char* path = std::getenv("TUBEFLIGHT_NOMEM_LOG")) {
-        const int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            char line[64];
-            const int length = std::snprintf(line, sizeof line, "refused %zu\n", size);
-            const ssize_t ignored = write(fd, line, static_cast<std::size_t>(length));
-            static_cast<void>(ignored);
-            close(fd);
+        if (std::FILE* log = std::fopen(path, "ae")) {
+            std::fprintf(log, "refused %zu\n", size);
+            std::fclose(log);
         }
     }
     return true;

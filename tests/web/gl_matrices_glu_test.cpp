@@ -15,7 +15,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <string>
 
 namespace {
 

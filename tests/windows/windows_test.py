@@ -201,12 +201,6 @@ def ppm_rgb(ppm):
     return (int(header[1]), int(header[2])), ppm[header.end():]
 
 
-def capture(window):
-    """The window's pixels as RGB bytes, rows top first."""
-    return ppm_rgb(subprocess.run(['import', '-silent', '-window', window, '-depth', '8', 'ppm:-'],
-                                  check=True, capture_output=True).stdout)
-
-
 def difference(a, b):
     """Pixels of which a channel differs by more than LEVEL."""
     over = 0
@@ -237,7 +231,8 @@ def check_picture(flight, pid, window, args):
     os.kill(pid, signal.SIGSTOP)
     time.sleep(0.3)  # the trace of the last swap has come in
     shown = flight.frames()
-    size, rgb = capture(window)
+    size, rgb = ppm_rgb(subprocess.run(['import', '-silent', '-window', window, '-depth', '8', 'ppm:-'],
+                                       check=True, capture_output=True).stdout)
     os.kill(pid, signal.SIGCONT)
     check(size == (640, 480), f'the picture is 640x480 ({size[0]}x{size[1]})')
     # The last swap seen may be one that had not yet reached the window.
@@ -303,10 +298,6 @@ def check_rate(flight, seconds=8.0):
           f'a tenth of the frames or more hold the 16 ms floor ({at_floor} of {len(intervals)})')
 
 
-def program_pid(window):
-    return int(re.search(r'= (\d+)', run('xprop', '-id', window, '_NET_WM_PID'))[1])
-
-
 def open_flight(args):
     """Starts the program under a window manager with its swaps traced:
     the screen's size, the flight and its window, or None."""
@@ -325,7 +316,7 @@ def test_flight(args):
     if opened is None:
         return
     screen, flight, window = opened
-    pid = program_pid(window)
+    pid = int(re.search(r'= (\d+)', run('xprop', '-id', window, '_NET_WM_PID'))[1])
     width, height = window_geometry(window)[2:]
     check((width, height) == (640, 480), f'the window is 640x480 ({width}x{height})')
     check(window_title(window) == TITLE, f'its title is the title line: {window_title(window)!r}')
