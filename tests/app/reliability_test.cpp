@@ -103,9 +103,7 @@ TerminalRun run_on_terminal(const std::string& exe, const std::vector<std::strin
     int master = -1;
     int slave = -1;
     char terminal[256] = {};
-    winsize size{};
-    size.ws_row = 24;
-    size.ws_col = 80;
+    winsize size{24, 80, 0, 0}; // rows, columns
     if (openpty(&master, &slave, terminal, nullptr, &size) != 0) {
         ADD_FAILURE() << "openpty: " << std::strerror(errno);
         return run;

@@ -109,14 +109,6 @@ pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
     return pid;
 }
 
-void kill_and_reap(pid_t pid, Millis grace) {
-    kill(pid, SIGTERM);
-    if (!wait_until([pid] { return reap(pid, false).has_value(); }, grace)) {
-        kill(pid, SIGKILL);
-        reap(pid, true);
-    }
-}
-
 struct ToolRun {
     bool ok = false;
     std::string out;
@@ -277,7 +269,11 @@ void Session::end() {
         reap(program, true);
     }
     if (xvfb > 0) {
-        kill_and_reap(xvfb, XVFB_STOP_TIMEOUT);
+        kill(xvfb, SIGTERM);
+        if (!wait_until([this] { return reap(xvfb, false).has_value(); }, XVFB_STOP_TIMEOUT)) {
+            kill(xvfb, SIGKILL);
+            reap(xvfb, true);
+        }
     }
     std::error_code ignored;
     if (!runtime_dir.empty()) {

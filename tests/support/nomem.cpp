@@ -5,9 +5,7 @@
 // std::bad_alloc. Requests from shared libraries pass untouched, because the
 // OpenGL driver may itself be C++ (llvmpipe compiles with LLVM) and must
 // keep working for the program to get as far as building its mesh.
-//
-// TUBEFLIGHT_NOMEM_LOG=path appends one line "refused size" per refusal, so
-// that a test can see which request was turned down.
+// TUBEFLIGHT_NOMEM_LOG=path appends one line "refused size" per refusal.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
