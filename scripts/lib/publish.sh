@@ -1,12 +1,10 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
-# Benchmark tables: one row per run, with the date, commit, machine and
-# release it ran on. Each benchmark keeps its rows in its build tree, and
-# replaces its own section of docs/benchmarks.md only when asked (--publish).
+# Benchmark tables: a row per run, kept in the build tree; its section of
+# docs/benchmarks.md replaced only when asked (--publish).
 
-# bench_row_context [MORE]: the first four cells of a row, "| date | commit
-# | machine | release ", without the closing bar; MORE (say, the versions of
-# the browser) is added to the release's cell.
+# bench_row_context [MORE]: a row's first cells, "| date | commit | machine
+# | release[, MORE] " (no closing bar).
 bench_row_context() {
   local machine release commit
   machine="$(nproc) cores, $(LC_ALL=C sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n1)"
@@ -16,8 +14,7 @@ bench_row_context() {
 }
 
 # bench_table_add TABLE HEADER ROW: appends ROW to the Markdown table in
-# file TABLE, starting the table with HEADER (and its separator) when the
-# file is new or its header has changed.
+# TABLE, started anew with HEADER when the file's header differs.
 bench_table_add() {
   local table=$1 header=$2 row=$3 columns
   if [[ ! -s $table || $(head -n1 "$table") != "$header" ]]; then
@@ -27,9 +24,8 @@ bench_table_add() {
   echo "$row" >>"$table"
 }
 
-# bench_publish NAME SECTION_FILE: puts the text of SECTION_FILE (which
-# starts with its "## NAME" heading) into docs/benchmarks.md in place of the
-# old "## NAME" section (up to the next "## " heading), or at the end.
+# bench_publish NAME SECTION_FILE: SECTION_FILE (from its "## NAME" heading
+# on) replaces that section of docs/benchmarks.md, or is added at its end.
 bench_publish() {
   local name=$1 section=$2 docs=docs/benchmarks.md
   [[ -f $docs ]] || printf '# Benchmarks\n' >"$docs"
