@@ -8,15 +8,8 @@
 # in WINDOW, the buttons and the wheel, keys but Escape, then a close
 # request (SEND_WM_DELETE). STORM_POINTER_ONLY: pointer moves alone (a
 # modifier could make the Windows test's Escape a window manager's shortcut).
-# storm_round EXECUTABLE PROBE SEND_WM_DELETE DIR ROUND: a flight with the
-# swap-logging PROBE, STORM_CALM_S s calm, STORM_S s storm, calm, Escape; the
-# calm runs X clients that only ask questions, as on a virtual machine the
-# coming and going of processes moves the frame timing. Writes into DIR the
-# frame intervals (ms) of the calm and the storm (calm.ROUND.intervals,
-# storm.ROUND.intervals) and the events a second (storm.ROUND.events).
 source "$(dirname "${BASH_SOURCE[0]}")/flight.sh"
 
-STORM_CALM_S=${STORM_CALM_S:-2.5}
 STORM_S=${STORM_S:-5}
 storm_keys=(a q space Return Tab F1 F12 Left Up shift ctrl alt super BackSpace Delete)
 
@@ -47,47 +40,24 @@ storm() {
   return "$status"
 }
 
-# storm_calm SECONDS: questions to the X server for SECONDS.
-storm_calm() {
-  local end args=() i
-  end=$(date -d "+$1 seconds" +%s%N)
-  for ((i = 0; i < 25; ++i)); do args+=(getmouselocation sleep 0.004); done
-  while (($(date +%s%N) < end)); do
-    xdotool "${args[@]}" >/dev/null
-    xdotool getwindowname "$storm_window" >/dev/null
-  done
-}
-
-# storm_intervals LOG FROM TO...: the intervals (ms) between the starts of
-# consecutive frames of the probe's LOG that both lie in one range FROM..TO.
-storm_intervals() {
-  awk -v ranges="${*:2}" 'BEGIN { n = split(ranges, r, " ") }
-    { for (i = 1; i < n; i += 2)
-        if (previous_frame >= r[i] && $1 <= r[i + 1] && previous_frame > 0)
-          printf "%.4f\n", ($2 - previous) / 1e6
-      previous = $2; previous_frame = $1 }' "$1"
-}
-
+# storm_round EXECUTABLE PROBE SEND_WM_DELETE DIR ROUND: a flight with the
+# frame-logging PROBE through STORM_S s of storm, then Escape. Writes into DIR
+# the intervals (ms) between the starts of consecutive frames of the storm
+# (storm.ROUND.intervals) and the events a second (storm.ROUND.events).
 storm_round() {
-  local log=$4/storm.$5.frames pid marks=() started ended
+  local log=$4/storm.$5.frames pid from to started ended
   : >"$log"
   SDL_AUDIODRIVER=dummy LD_PRELOAD="$2" TUBEFLIGHT_PROBE_LOG="$log" "$1" &
   pid=$!
   storm_window=$(flight_wait_for_window "$pid" 20)
   while (($(wc -l <"$log") < 30)) && kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
-  marks+=("$(wc -l <"$log")") # the frames at the edges of calm, storm, calm
-  storm_calm "$STORM_CALM_S"
-  marks+=("$(wc -l <"$log")")
-  started=$(date +%s%N)
+  from=$(wc -l <"$log") started=$(date +%s%N)
   storm "$storm_window" "$3" "$STORM_S"
-  ended=$(date +%s%N)
-  marks+=("$(wc -l <"$log")")
-  storm_calm "$STORM_CALM_S"
-  marks+=("$(wc -l <"$log")")
+  ended=$(date +%s%N) to=$(wc -l <"$log")
   xdotool mousemove --window "$storm_window" 320 240
   flight_end_with_escape "$pid"
-  storm_intervals "$log" "${marks[@]}" >"$4/calm.$5.intervals"
-  storm_intervals "$log" "${marks[1]}" "${marks[2]}" >"$4/storm.$5.intervals"
+  awk -v from="$from" -v to="$to" 'previous_frame >= from && $1 <= to && previous_frame > 0 {
+    printf "%.4f\n", ($2 - previous) / 1e6 } { previous = $2; previous_frame = $1 }' "$log" >"$4/storm.$5.intervals"
   awk -v e="$storm_events" -v ns="$((ended - started))" 'BEGIN { printf "%d\n", e / (ns / 1e9) }' \
     >"$4/storm.$5.events"
 }
