@@ -1,13 +1,12 @@
 # SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # A storm of input the flight must ignore, on the current DISPLAY, for
-# scripts/bench and the storm tests (tests/app, tests/windows).
-# storm WINDOW SEND_WM_DELETE SECONDS [EVENTS]: for SECONDS and until EVENTS
-# input events were sent (counted in storm_events), batches of a hundred
-# events in 100 ms, so that most frames have input to drain: pointer moves
-# in WINDOW, the buttons and the wheel, keys but Escape, then a close
-# request (SEND_WM_DELETE). STORM_POINTER_ONLY: pointer moves alone (a
-# modifier could make the Windows test's Escape a window manager's shortcut).
+# scripts/bench and the storm tests. storm WINDOW SEND_WM_DELETE SECONDS
+# [EVENTS]: for SECONDS and until EVENTS events were sent (storm_events),
+# a hundred events every 100 ms, so that most frames have input to drain:
+# pointer moves in WINDOW, buttons, wheel, keys but Escape, a close request
+# (SEND_WM_DELETE). STORM_POINTER_ONLY: pointer moves alone (a modifier could
+# make the Windows test's Escape a window manager's shortcut).
 source "$(dirname "${BASH_SOURCE[0]}")/flight.sh"
 
 STORM_S=${STORM_S:-5}
@@ -24,8 +23,7 @@ storm_batch() {
     args+=(sleep 0.004)
   done
   storm_batches=$((b + 1))
-  # 25 moves; or also 25 keys and 13 clicks of two events each (press,
-  # release), and the close request.
+  # 25 moves; or also 25 keys, 13 clicks (press, release) and the close request.
   storm_events=$((storm_events + (${#pointer_only} ? 25 : 25 + 50 + 26 + 1)))
   xdotool "${args[@]}" && { [[ -n "$pointer_only" ]] || "$storm_send_wm_delete" "$storm_window"; }
 }
