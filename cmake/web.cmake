@@ -33,10 +33,12 @@ target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-cont
 # browser test asks for a kept buffer from the page itself. The page's Module
 # settings are listed, as newer Emscripten (6.0 in unstable) reads no others: without
 # keyboardListeningElement, SDL would take every key of the document, and
-# the page's End button would reach nothing.
+# the page's End button would reach nothing. With the list, Debian 13's
+# Emscripten drops noExitRuntime's default unless it is listed, and the
+# runtime ends with main, after the first frame.
 target_link_options(tubeflight-web PRIVATE
   -sUSE_SDL=1
-  -sINCOMING_MODULE_JS_API=[canvas,keyboardListeningElement,arguments,print,printErr,onAbort]
+  -sINCOMING_MODULE_JS_API=[canvas,keyboardListeningElement,arguments,print,printErr,onAbort,noExitRuntime]
   --js-library ${PROJECT_SOURCE_DIR}/src/web/gl_layer.js
   -sFILESYSTEM=0
   -sMALLOC=emmalloc
