@@ -31,11 +31,11 @@ target_compile_options(tubeflight-web PRIVATE -Wall -Wextra -Wpedantic -ffp-cont
 # the layer uses no WebGL extension, so none is switched on for it. The
 # drawing buffer is not kept after a frame is shown (no GL_TESTING): the
 # browser test asks for a kept buffer from the page itself. The page's Module
-# settings are listed, as newer Emscripten (6.0 in unstable) reads no others: without
-# keyboardListeningElement, SDL would take every key of the document, and
-# the page's End button would reach nothing. With the list, Debian 13's
-# Emscripten drops noExitRuntime's default unless it is listed, and the
-# runtime ends with main, after the first frame.
+# settings are listed, as newer Emscripten (6.0 in unstable) reads no
+# others: without keyboardListeningElement, SDL would take every key of the
+# document, and the page's End button would reach nothing. With the list,
+# Debian 13's Emscripten drops noExitRuntime's default unless it is listed,
+# and the runtime ends with main, after the first frame.
 target_link_options(tubeflight-web PRIVATE
   -sUSE_SDL=1
   -sINCOMING_MODULE_JS_API=[canvas,keyboardListeningElement,arguments,print,printErr,onAbort,noExitRuntime]
